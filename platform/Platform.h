@@ -1,0 +1,53 @@
+// The one process-wide set of platform interfaces. The program entry, or a
+// test fixture, installs it before any core object is made; the core reaches
+// the operating system only through it.
+#pragma once
+
+#include "Application.h"
+#include "HotKeyEvents.h"
+#include "KeyboardLayout.h"
+#include "Loader.h"
+#include "LoginItems.h"
+#include "Panels.h"
+#include "RunLoop.h"
+#include "Screens.h"
+#include "StatusBar.h"
+#include "SystemLog.h"
+#include "UserDefaults.h"
+
+#include <memory>
+
+namespace cendrel {
+
+// Which operating system's conventions the core follows where the systems
+// differ in what they offer (how the screen gets locked).
+enum class SystemFlavor { macOS, freedesktop };
+
+struct Platform {
+    SystemFlavor flavor = SystemFlavor::macOS;
+    std::shared_ptr<Application> application;
+    std::shared_ptr<RunLoop> runLoop;
+    std::shared_ptr<Screens> screens;
+    std::shared_ptr<StatusBar> statusBar;
+    std::shared_ptr<Panels> panels;
+    std::shared_ptr<UserDefaults> userDefaults;
+    std::shared_ptr<HotKeyEvents> hotKeyEvents;
+    std::shared_ptr<KeyboardLayout> keyboardLayout;
+    std::shared_ptr<LoginItems> loginItems;
+    std::shared_ptr<Loader> loader;
+    std::shared_ptr<SystemLog> systemLog;
+};
+
+// Replaces the installed set. Every member must be set.
+void installPlatform(Platform platform);
+// Drops the installed set (test fixtures, between tests).
+void uninstallPlatform();
+// The installed set; installing one first is a precondition.
+const Platform& platform();
+
+// Defined by the backend the program is built with: installs the native
+// platform for this process. False when the platform cannot run here (no
+// display, say); the backend has already told the user why.
+bool installNativePlatform(int argc, char** argv);
+
+} // namespace cendrel

@@ -1,0 +1,18 @@
+// The system log. A line is always data, never a format.
+#pragma once
+
+#include <string_view>
+
+namespace cendrel {
+
+class SystemLog {
+public:
+    SystemLog() = default;
+    SystemLog(const SystemLog&) = delete;
+    SystemLog& operator=(const SystemLog&) = delete;
+    virtual ~SystemLog() = default;
+
+    virtual void log(std::string_view line) = 0;
+};
+
+} // namespace cendrel
