@@ -61,14 +61,13 @@ public:
     // Presses of the combination reach the target as hot-key-pressed events
     // carrying the identifier.
     virtual OSStatus registerEventHotKey(std::uint32_t keyCode, std::uint32_t modifiers, EventHotKeyID hotKeyID,
-                                         EventTargetHandle target, std::uint32_t options,
-                                         HotKeyHandle* outHotKey) = 0;
+                                         EventTargetHandle target, std::uint32_t options, HotKeyHandle* outHotKey) = 0;
     virtual OSStatus unregisterEventHotKey(HotKeyHandle hotKey) = 0;
     // Copies the named parameter of the event into outData. Either out
     // pointer for the actual type and size may be null.
     virtual OSStatus getEventParameter(EventHandle event, std::uint32_t name, std::uint32_t desiredType,
-                                       std::uint32_t* outActualType, std::size_t bufferSize,
-                                       std::size_t* outActualSize, void* outData) = 0;
+                                       std::uint32_t* outActualType, std::size_t bufferSize, std::size_t* outActualSize,
+                                       void* outData) = 0;
 };
 
 } // namespace cendrel

@@ -22,7 +22,10 @@ void installPlatform(Platform platform)
     installed() = std::move(platform);
 }
 
-void uninstallPlatform() { installed().reset(); }
+void uninstallPlatform()
+{
+    installed().reset();
+}
 
 const Platform& platform()
 {

@@ -39,7 +39,10 @@ enum class EventType : int {
     otherMouseUp = 26,
 };
 
-constexpr std::uint64_t eventMask(EventType type) { return std::uint64_t{1} << static_cast<int>(type); }
+constexpr std::uint64_t eventMask(EventType type)
+{
+    return std::uint64_t{1} << static_cast<int>(type);
+}
 
 struct Event {
     EventType type = EventType::keyDown;
