@@ -1,0 +1,217 @@
+// StatusBar on macOS: NSStatusBar's item, its button image (system symbols),
+// and NSMenu entries whose actions reach the core's MenuTarget by selector
+// name through a small Objective-C forwarder. No gap.
+#import <AppKit/AppKit.h>
+#import <objc/runtime.h>
+
+#include "MacBackend.h"
+#include "MacStrings.h"
+
+#include <vector>
+
+// The target of menu entries. A selector named by the core is added to this
+// class when an entry with that action is made, so AppKit finds a method for
+// every action in use and for nothing else (it probes targets with
+// respondsToSelector:, validateMenuItem: among others).
+@interface CNDMenuTarget : NSObject
+- (instancetype)initWithTarget:(const std::weak_ptr<cendrel::MenuTarget>&)target;
+- (std::shared_ptr<cendrel::MenuTarget>)lockedTarget;
+@end
+
+@implementation CNDMenuTarget {
+    std::weak_ptr<cendrel::MenuTarget> _target;
+}
+
+- (instancetype)initWithTarget:(const std::weak_ptr<cendrel::MenuTarget>&)target
+{
+    self = [super init];
+    if (self != nil) {
+        _target = target;
+    }
+    return self;
+}
+
+- (std::shared_ptr<cendrel::MenuTarget>)lockedTarget
+{
+    return _target.lock();
+}
+
+@end
+
+namespace cendrel {
+
+namespace {
+
+// Every added action selector runs this. AppKit passes the menu item as a
+// third argument even to a selector without a colon; it is not read. The
+// C++ target is locked before the call and the forwarder is not touched
+// after it: the action may rebuild the menu and so release the forwarder.
+void performMenuAction(id self, SEL action)
+{
+    std::shared_ptr<MenuTarget> target = [static_cast<CNDMenuTarget*>(self) lockedTarget];
+    if (target) {
+        target->performAction(sel_getName(action));
+    }
+}
+
+void addActionToForwarder(SEL action)
+{
+    // Harmless when the method is already there: class_addMethod then leaves
+    // the class unchanged.
+    std::string_view name = sel_getName(action);
+    const char* types = !name.empty() && name.back() == ':' ? "v@:@" : "v@:";
+    class_addMethod([CNDMenuTarget class], action, reinterpret_cast<IMP>(&performMenuAction), types);
+}
+
+class MacImage final : public Image {
+public:
+    explicit MacImage(NSImage* image) : image_(image) {}
+    void setTemplate(bool isTemplate) override { [image_ setTemplate:isTemplate]; }
+    NSImage* nativeImage() const { return image_; }
+
+private:
+    NSImage* image_;
+};
+
+class MacStatusBarButton final : public StatusBarButton {
+public:
+    explicit MacStatusBarButton(NSStatusBarButton* button) : button_(button) {}
+
+    void setImage(std::shared_ptr<Image> image) override
+    {
+        auto* macImage = dynamic_cast<MacImage*>(image.get());
+        button_.image = macImage != nullptr ? macImage->nativeImage() : nil;
+    }
+
+    std::shared_ptr<Image> image() override
+    {
+        NSImage* image = button_.image;
+        if (image == nil) {
+            return nullptr;
+        }
+        return std::make_shared<MacImage>(image);
+    }
+
+private:
+    NSStatusBarButton* button_;
+};
+
+class MacMenuItem final : public MenuItem {
+public:
+    explicit MacMenuItem(NSMenuItem* item) : item_(item) {}
+
+    // NSMenuItem holds its target weakly; this wrapper owns the forwarder.
+    void setTarget(std::weak_ptr<MenuTarget> target) override
+    {
+        forwarder_ = [[CNDMenuTarget alloc] initWithTarget:target];
+        item_.target = forwarder_;
+    }
+
+    void setEnabled(bool enabled) override { item_.enabled = enabled; }
+
+    void setState(MenuItemState state) override { item_.state = static_cast<NSControlStateValue>(state); }
+
+    NSMenuItem* nativeItem() const { return item_; }
+
+private:
+    NSMenuItem* item_;
+    CNDMenuTarget* forwarder_ = nil;
+};
+
+static_assert(static_cast<NSControlStateValue>(MenuItemState::off) == NSControlStateValueOff);
+static_assert(static_cast<NSControlStateValue>(MenuItemState::on) == NSControlStateValueOn);
+
+class MacMenu final : public Menu {
+public:
+    void addItem(std::shared_ptr<MenuItem> item) override
+    {
+        auto* macItem = dynamic_cast<MacMenuItem*>(item.get());
+        if (macItem == nullptr) {
+            return;
+        }
+        [menu_ addItem:macItem->nativeItem()];
+        // The entries' forwarders live as long as the menu does.
+        items_.push_back(std::move(item));
+    }
+
+    NSMenu* nativeMenu() const { return menu_; }
+
+private:
+    NSMenu* menu_ = [[NSMenu alloc] init];
+    std::vector<std::shared_ptr<MenuItem>> items_;
+};
+
+class MacStatusItem final : public StatusItem {
+public:
+    explicit MacStatusItem(NSStatusItem* item) : item_(item) {}
+
+    std::shared_ptr<StatusBarButton> button() override
+    {
+        NSStatusBarButton* button = item_.button;
+        if (button == nil) {
+            return nullptr;
+        }
+        return std::make_shared<MacStatusBarButton>(button);
+    }
+
+    void setMenu(std::shared_ptr<Menu> menu) override
+    {
+        auto* macMenu = dynamic_cast<MacMenu*>(menu.get());
+        item_.menu = macMenu != nullptr ? macMenu->nativeMenu() : nil;
+        menu_ = std::move(menu);
+    }
+
+private:
+    // Releasing the NSStatusItem takes it out of the bar.
+    NSStatusItem* item_;
+    std::shared_ptr<Menu> menu_;
+};
+
+class MacStatusBar final : public StatusBar {
+public:
+    std::shared_ptr<StatusItem> statusItemWithLength(double length) override
+    {
+        return std::make_shared<MacStatusItem>([NSStatusBar.systemStatusBar statusItemWithLength:length]);
+    }
+
+    std::shared_ptr<Image> imageWithSystemSymbolName(const std::string& name,
+                                                     const std::string& accessibilityDescription) override
+    {
+        NSImage* image = [NSImage imageWithSystemSymbolName:toNSString(name)
+                                   accessibilityDescription:toNSString(accessibilityDescription)];
+        if (image == nil) {
+            return nullptr;
+        }
+        return std::make_shared<MacImage>(image);
+    }
+
+    std::shared_ptr<Menu> newMenu() override { return std::make_shared<MacMenu>(); }
+
+    std::shared_ptr<MenuItem> newMenuItem(const std::string& title, const std::string& action,
+                                          const std::string& keyEquivalent) override
+    {
+        SEL selector = nullptr;
+        if (!action.empty()) {
+            selector = NSSelectorFromString(toNSString(action));
+            addActionToForwarder(selector);
+        }
+        NSMenuItem* item = [[NSMenuItem alloc] initWithTitle:toNSString(title)
+                                                      action:selector
+                                               keyEquivalent:toNSString(keyEquivalent)];
+        return std::make_shared<MacMenuItem>(item);
+    }
+
+    std::shared_ptr<MenuItem> separatorItem() override
+    {
+        return std::make_shared<MacMenuItem>([NSMenuItem separatorItem]);
+    }
+};
+
+} // namespace
+
+std::shared_ptr<StatusBar> makeMacStatusBar()
+{
+    return std::make_shared<MacStatusBar>();
+}
+
+} // namespace cendrel

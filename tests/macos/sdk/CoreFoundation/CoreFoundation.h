@@ -1,0 +1,14 @@
+// <CoreFoundation/CoreFoundation.h>: the few CF types and calls the backend uses.
+#pragma once
+
+#include <MacTypes.h>
+
+#define CF_EXPORT extern "C"
+#define CF_BRIDGED_TYPE(T) __attribute__((objc_bridge(T)))
+
+typedef const CF_BRIDGED_TYPE(id) void* CFTypeRef;
+typedef const struct CF_BRIDGED_TYPE(NSString) __CFString* CFStringRef;
+typedef const struct CF_BRIDGED_TYPE(NSData) __CFData* CFDataRef;
+
+CF_EXPORT void CFRelease(CFTypeRef cf);
+CF_EXPORT const UInt8* CFDataGetBytePtr(CFDataRef theData);

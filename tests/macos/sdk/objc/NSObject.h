@@ -1,0 +1,25 @@
+// <objc/NSObject.h>: the root class and the NSObject protocol.
+#pragma once
+
+#include <objc/objc.h>
+
+#pragma clang assume_nonnull begin
+
+@class NSString;
+
+@protocol NSObject
+- (BOOL)respondsToSelector:(SEL)aSelector;
+@property(readonly, copy) NSString* description;
+@end
+
+OBJC_ROOT_CLASS
+@interface NSObject <NSObject> {
+    Class isa;
+}
++ (instancetype)alloc;
++ (instancetype)new;
+- (instancetype)init;
++ (Class)class;
+@end
+
+#pragma clang assume_nonnull end
