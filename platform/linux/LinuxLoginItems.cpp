@@ -1,0 +1,208 @@
+// The desktop entry is written whole through a temporary file and a rename,
+// so a session starting meanwhile never reads half of it.
+#include "LinuxLoginItems.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdlib>
+#include <sstream>
+
+namespace cendrel {
+
+namespace {
+
+constexpr std::int64_t statusNotRegistered = 0;
+
+// Exec quoting of the desktop entry format: the argument in double quotes,
+// with ", `, $ and \ escaped, and % doubled; then the string-value escape of
+// the backslash itself.
+std::string quotedExecArgument(const std::string& argument)
+{
+    std::string exec = "\"";
+    for (const char c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            exec += '\\';
+        } else if (c == '%') {
+            exec += '%';
+        }
+        exec += c;
+    }
+    exec += '"';
+    std::string value;
+    for (const char c : exec) {
+        value += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    }
+    return value;
+}
+
+// Undoes the value escapes of the format (\s \n \t \r \\).
+std::string unescapeValue(const std::string& value)
+{
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            out += next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
+        } else {
+            out += value[i];
+        }
+    }
+    return out;
+}
+
+// The program of an Exec line: its first argument, unquoted.
+std::string execProgram(const std::string& exec)
+{
+    std::string program;
+    std::size_t i = 0;
+    while (i < exec.size() && exec[i] == ' ') {
+        ++i;
+    }
+    if (i < exec.size() && exec[i] == '"') {
+        for (++i; i < exec.size() && exec[i] != '"'; ++i) {
+            if (exec[i] == '\\' && i + 1 < exec.size()) {
+                ++i;
+            }
+            program += exec[i];
+        }
+    } else {
+        for (; i < exec.size() && exec[i] != ' '; ++i) {
+            program += exec[i];
+        }
+    }
+    std::string unpercented;
+    for (std::size_t j = 0; j < program.size(); ++j) {
+        unpercented += program[j];
+        if (program[j] == '%' && j + 1 < program.size() && program[j + 1] == '%') {
+            ++j;
+        }
+    }
+    return unpercented;
+}
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+LoginItemError fileError(const std::string& what, const QString& path, const QString& reason)
+{
+    const std::string text = what + " " + path.toStdString() + ": " + reason.toStdString();
+    return {text, text};
+}
+
+} // namespace
+
+std::string autostartFilePath()
+{
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    QString base;
+    if (configHome != nullptr && QDir::isAbsolutePath(QString::fromLocal8Bit(configHome))) {
+        base = QString::fromLocal8Bit(configHome);
+    } else {
+        base = QDir::homePath() + QStringLiteral("/.config");
+    }
+    return (base + QStringLiteral("/autostart/cendrel.desktop")).toStdString();
+}
+
+std::string autostartEntry(const std::string& executable)
+{
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Cendrel\n"
+           "Comment=Locks the screen when the computer is touched while armed\n"
+           "Exec=" +
+           quotedExecArgument(executable) +
+           "\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+bool autostartEntryIsEnabled(const std::string& contents, const std::string& executable)
+{
+    std::istringstream lines(contents);
+    std::string line;
+    bool inMainGroup = false;
+    bool ours = false;
+    bool hidden = false;
+    for (std::string raw; std::getline(lines, raw);) {
+        line = trimmed(raw);
+        if (line.empty() || line.front() == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inMainGroup) {
+            continue;
+        }
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) {
+            continue;
+        }
+        const std::string key = trimmed(line.substr(0, equals));
+        const std::string value = unescapeValue(trimmed(line.substr(equals + 1)));
+        if (key == "Exec") {
+            ours = execProgram(value) == executable;
+        } else if (key == "Hidden") {
+            hidden = value == "true";
+        } else if (key == "X-GNOME-Autostart-enabled" && value == "false") {
+            hidden = true;
+        }
+    }
+    return ours && !hidden;
+}
+
+LinuxLoginItems::LinuxLoginItems(std::string entryPath, std::string executable)
+    : entryPath_(std::move(entryPath)), executable_(std::move(executable))
+{
+}
+
+std::int64_t LinuxLoginItems::status()
+{
+    QFile file(QString::fromStdString(entryPath_));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return statusNotRegistered;
+    }
+    const QByteArray contents = file.read(64 * 1024);
+    return autostartEntryIsEnabled(contents.toStdString(), executable_) ? loginItemStatusEnabled : statusNotRegistered;
+}
+
+std::optional<LoginItemError> LinuxLoginItems::registerMainApp()
+{
+    const QString path = QString::fromStdString(entryPath_);
+    const QString directory = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(directory)) {
+        return fileError("cannot create", directory, QStringLiteral("permission denied or not a directory"));
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return fileError("cannot write", path, file.errorString());
+    }
+    const std::string entry = autostartEntry(executable_);
+    file.write(entry.data(), static_cast<qint64>(entry.size()));
+    if (!file.commit()) {
+        return fileError("cannot write", path, file.errorString());
+    }
+    return std::nullopt;
+}
+
+std::optional<LoginItemError> LinuxLoginItems::unregisterMainApp()
+{
+    QFile file(QString::fromStdString(entryPath_));
+    if (file.exists() && !file.remove()) {
+        return fileError("cannot remove", file.fileName(), file.errorString());
+    }
+    return std::nullopt;
+}
+
+} // namespace cendrel
