@@ -164,9 +164,7 @@ typedef NS_OPTIONS(NSUInteger, NSEventModifierFlags) {};
 
 typedef NS_OPTIONS(NSUInteger, NSWindowStyleMask) {};
 
-typedef NS_ENUM(NSUInteger, NSBackingStoreType) {
-    NSBackingStoreBuffered = 2,
-};
+typedef NS_ENUM(NSUInteger, NSBackingStoreType) {};
 
 typedef NSInteger NSWindowLevel;
 
@@ -217,8 +215,6 @@ typedef NSInteger NSModalResponse;
 - (void)terminate:(nullable id)sender;
 - (void)activateIgnoringOtherApps:(BOOL)flag;
 @end
-
-APPKIT_EXTERN __kindof NSApplication* _Null_unspecified NSApp;
 
 @interface NSAlert : NSObject
 @property(copy) NSString* messageText;

@@ -78,7 +78,7 @@ extern UInt8 LMGetKbdType(void);
 
 // --- CarbonCore/UnicodeUtilities.h ------------------------------------------
 
-// Its fields are read only by the system.
+// Left incomplete: only the system reads its fields.
 struct UCKeyboardLayout;
 typedef struct UCKeyboardLayout UCKeyboardLayout;
 

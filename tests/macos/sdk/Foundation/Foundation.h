@@ -17,6 +17,7 @@ typedef unsigned long NSUInteger;
 #define NS_ASSUME_NONNULL_BEGIN _Pragma("clang assume_nonnull begin")
 #define NS_ASSUME_NONNULL_END _Pragma("clang assume_nonnull end")
 #define NS_INLINE static inline __attribute__((always_inline))
+#define NS_RETURNS_INNER_POINTER __attribute__((objc_returns_inner_pointer))
 
 // The C++ forms: an NS_ENUM is a scoped-width enum type, an NS_OPTIONS type is
 // the plain integer type with its constants in an anonymous enum.
@@ -41,7 +42,6 @@ typedef double NSTimeInterval;
 // --- NSGeometry.h -----------------------------------------------------------
 
 typedef CGPoint NSPoint;
-typedef CGSize NSSize;
 typedef CGRect NSRect;
 
 NS_INLINE NSRect NSMakeRect(CGFloat x, CGFloat y, CGFloat w, CGFloat h)
@@ -79,7 +79,6 @@ enum : NSStringEncoding {
 
 @interface NSString : NSObject
 + (instancetype)stringWithCharacters:(const unichar*)characters length:(NSUInteger)length;
-+ (nullable instancetype)stringWithUTF8String:(const char*)nullTerminatedCString;
 - (nullable instancetype)initWithBytes:(const void*)bytes length:(NSUInteger)len encoding:(NSStringEncoding)encoding;
 @property(nullable, readonly) const char* UTF8String NS_RETURNS_INNER_POINTER;
 @end
@@ -87,7 +86,6 @@ enum : NSStringEncoding {
 // --- NSArray.h --------------------------------------------------------------
 
 @interface NSArray<__covariant ObjectType> : NSObject <NSFastEnumeration>
-@property(readonly) NSUInteger count;
 @end
 
 @interface NSMutableArray<ObjectType> : NSArray <ObjectType>

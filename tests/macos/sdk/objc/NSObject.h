@@ -8,7 +8,6 @@
 @class NSString;
 
 @protocol NSObject
-- (BOOL)respondsToSelector:(SEL)aSelector;
 @property(readonly, copy) NSString* description;
 @end
 
@@ -17,7 +16,6 @@ OBJC_ROOT_CLASS
     Class isa;
 }
 + (instancetype)alloc;
-+ (instancetype)new;
 - (instancetype)init;
 + (Class)class;
 @end

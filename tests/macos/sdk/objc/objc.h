@@ -36,4 +36,3 @@ typedef signed char BOOL;
 #endif
 
 #define OBJC_ROOT_CLASS __attribute__((objc_root_class))
-#define NS_RETURNS_INNER_POINTER __attribute__((objc_returns_inner_pointer))
