@@ -56,8 +56,11 @@ void performMenuAction(id self, SEL action)
 
 void addActionToForwarder(SEL action)
 {
-    // Harmless when the method is already there: class_addMethod then leaves
-    // the class unchanged.
+    // Added once per selector, and never over a method the class already has:
+    // class_addMethod would override one inherited from NSObject.
+    if ([CNDMenuTarget instancesRespondToSelector:action]) {
+        return;
+    }
     std::string_view name = sel_getName(action);
     const char* types = !name.empty() && name.back() == ':' ? "v@:@" : "v@:";
     class_addMethod([CNDMenuTarget class], action, reinterpret_cast<IMP>(&performMenuAction), types);

@@ -4,5 +4,8 @@
 
 id install()
 {
-    return [NSEvent addLocalMonitorForEventsMatchingMask:1024 handler:^(NSEvent* event) { (void)event; }];
+    return [NSEvent addLocalMonitorForEventsMatchingMask:1024
+                                                 handler:^(NSEvent* event) {
+                                                   (void)event;
+                                                 }];
 }

@@ -18,6 +18,7 @@ OBJC_ROOT_CLASS
 + (instancetype)alloc;
 - (instancetype)init;
 + (Class)class;
++ (BOOL)instancesRespondToSelector:(SEL)aSelector;
 @end
 
 #pragma clang assume_nonnull end
