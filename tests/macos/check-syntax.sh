@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Compiles the macOS backend and the core as Objective-C++ against the SDK
-# stubs in sdk/, syntax only, with the warnings of the real build as errors.
+# Compiles the macOS backend and the core (sources/*.cpp, platform/*.cpp) as
+# Objective-C++ against the SDK stubs in sdk/, syntax only, with the warnings
+# of the real build as errors.
 # The files are found when the check runs, so new ones are checked too.
 #
 #   check-syntax.sh CLANG SOURCE_DIR           every backend and core source
@@ -47,7 +48,7 @@ if [ "$mode" = "--rejected" ]; then
 else
     shopt -s nullglob
     backend=("$root"/platform/macos/*.mm)
-    core=("$root"/sources/*.cpp)
+    core=("$root"/sources/*.cpp "$root"/platform/*.cpp)
     if [ ${#backend[@]} -eq 0 ]; then
         echo "FAIL no .mm file in platform/macos"
         failed=1
