@@ -1,0 +1,122 @@
+#!/usr/bin/python3
+"""Stand-ins for the desktop's D-Bus services, for the end-to-end tests.
+
+  fake_services.py login1  ADDRESS LOG [--refuse]
+      org.freedesktop.login1 on a private system bus: each Lock call on
+      /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
+      to LOG (or is refused with an error).
+  fake_services.py watcher ADDRESS LOG
+      org.kde.StatusNotifierWatcher on a private session bus, with a host
+      registered, so that Qt exports its tray icon and menu over D-Bus; each
+      registered item's bus name is appended to LOG.
+
+Each prints "ready" once its name is owned and runs until killed.
+"""
+import sys
+import time
+
+import dbus
+import dbus.bus
+import dbus.service
+from dbus.mainloop.glib import DBusGMainLoop
+from gi.repository import GLib
+
+SESSION_IFACE = "org.freedesktop.login1.Session"
+WATCHER_IFACE = "org.kde.StatusNotifierWatcher"
+
+
+WATCHER_XML = """<node>
+  <interface name="org.kde.StatusNotifierWatcher">
+    <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
+    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+    <property name="ProtocolVersion" type="i" access="read"/>
+  </interface>
+  <interface name="org.freedesktop.DBus.Properties">
+    <method name="Get"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/></method>
+    <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method>
+  </interface>
+</node>
+"""
+
+
+def append(path, line):
+    with open(path, "a") as log:
+        log.write(line + "\n")
+
+
+class Session(dbus.service.Object):
+    def __init__(self, bus, log, refuse):
+        super().__init__(bus, "/org/freedesktop/login1/session/auto")
+        self.log = log
+        self.refuse = refuse
+
+    @dbus.service.method(SESSION_IFACE, in_signature="", out_signature="")
+    def Lock(self):
+        if self.refuse:
+            raise dbus.exceptions.DBusException(
+                "Interactive authentication required.",
+                name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
+        append(self.log, "%.6f" % time.monotonic())
+
+    @dbus.service.method(SESSION_IFACE, in_signature="", out_signature="")
+    def Unlock(self):
+        pass
+
+
+class Watcher(dbus.service.Object):
+    def __init__(self, bus, log):
+        super().__init__(bus, "/StatusNotifierWatcher")
+        self.log = log
+        self.items = []
+
+    @dbus.service.method(WATCHER_IFACE, in_signature="s", out_signature="", sender_keyword="sender")
+    def RegisterStatusNotifierItem(self, service, sender=None):
+        name = service if service.startswith(":") or "." in service else sender
+        self.items.append(name)
+        append(self.log, "%s %s" % (name, sender))
+
+    @dbus.service.method(WATCHER_IFACE, in_signature="s", out_signature="")
+    def RegisterStatusNotifierHost(self, service):
+        pass
+
+    def properties(self):
+        return {
+            "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
+            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
+            "ProtocolVersion": dbus.Int32(0),
+        }
+
+    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return self.properties()[name]
+
+    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        return self.properties()
+
+    # Qt reads properties through introspection data, which dbus-python does
+    # not generate for hand-made properties.
+    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, in_signature="", out_signature="s")
+    def Introspect(self):
+        return WATCHER_XML
+
+
+def main():
+    role, address, log = sys.argv[1], sys.argv[2], sys.argv[3]
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.bus.BusConnection(address)
+    if role == "login1":
+        name = dbus.service.BusName("org.freedesktop.login1", bus)
+        service = Session(bus, log, "--refuse" in sys.argv[4:])
+    else:
+        name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
+        service = Watcher(bus, log)
+    print("ready", flush=True)
+    GLib.MainLoop().run()
+    del name, service
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,317 @@
+"""A private desktop for driving the real cendrel binary.
+
+Each Desktop starts its own Xvfb, a private system bus (with a fake login
+manager, or none), a private session bus with a StatusNotifierWatcher (so
+Qt publishes the tray icon's menu over D-Bus, where the tests read and click
+it), a temporary home, and a stand-in `xset` first on PATH. Everything is
+stopped and removed on exit. All waits poll a condition with a deadline.
+"""
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+import dbus
+import dbus.bus
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PYTHON = "/usr/bin/python3"
+SCREEN = (1280, 800)
+
+BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>{kind}</type>
+  <listen>unix:path={socket}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+"""
+
+# Records its arguments, and what cendrel had logged by the time it ran.
+STAND_IN_XSET = """#!/bin/sh
+{{ echo "args: $*"; echo "log before:"; cat "{stderr}"; echo "--"; }} >> "{log}"
+"""
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_for(condition, timeout=10.0, what="condition", interval=0.02):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Timeout("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def read_line(pipe, timeout, what):
+    ready, _, _ = select.select([pipe], [], [], timeout)
+    if not ready:
+        raise Timeout("no output from " + what)
+    return os.read(pipe.fileno() if hasattr(pipe, "fileno") else pipe, 4096).decode().strip()
+
+
+class Desktop:
+    def __init__(self, binary, helper, login1="ok", preferences=None):
+        self.binary = binary
+        self.helper = helper
+        self.login1 = login1
+        self.preferences = preferences
+        self.processes = []
+        self.app = None
+        self._session = None
+        self._menu = None
+
+    # -- setting up and tearing down -------------------------------------
+
+    def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _start(self):
+        self.dir = tempfile.mkdtemp(prefix="cendrel-e2e-")
+        self.home = os.path.join(self.dir, "home")
+        self.config = os.path.join(self.home, ".config")
+        self.runtime = os.path.join(self.dir, "run")
+        self.bin = os.path.join(self.dir, "bin")
+        for path in (self.config, self.bin):
+            os.makedirs(path)
+        os.makedirs(self.runtime, mode=0o700)
+        self.stderr_path = os.path.join(self.dir, "cendrel.log")
+        self.lock_log = os.path.join(self.dir, "locks.log")
+        self.xset_log = os.path.join(self.dir, "xset.log")
+        self.watcher_log = os.path.join(self.dir, "watcher.log")
+        for path in (self.stderr_path, self.lock_log, self.xset_log, self.watcher_log):
+            open(path, "w").close()
+        xset = os.path.join(self.bin, "xset")
+        with open(xset, "w") as script:
+            script.write(STAND_IN_XSET.format(stderr=self.stderr_path, log=self.xset_log))
+        os.chmod(xset, 0o755)
+        if self.preferences is not None:
+            path = self.preferences_path
+            os.makedirs(os.path.dirname(path))
+            with open(path, "wb") as prefs:
+                prefs.write(self.preferences)
+
+        self.display = self._start_xvfb()
+        self.system_bus = self._start_bus("system")
+        self.session_bus = self._start_bus("session")
+        if self.login1 is not None:
+            extra = ["--refuse"] if self.login1 == "refuse" else []
+            self._start_service(["login1", self.system_bus, self.lock_log] + extra)
+        self._start_service(["watcher", self.session_bus, self.watcher_log])
+
+        env = {key: value for key, value in os.environ.items()
+               if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
+        env.update({
+            "DISPLAY": self.display,
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": self.config,
+            "XDG_RUNTIME_DIR": self.runtime,
+            "DBUS_SYSTEM_BUS_ADDRESS": self.system_bus,
+            "DBUS_SESSION_BUS_ADDRESS": self.session_bus,
+            "PATH": self.bin + os.pathsep + os.environ.get("PATH", "/usr/bin:/bin"),
+        })
+        self.env = env
+
+    def _spawn(self, argv, **kwargs):
+        process = subprocess.Popen(argv, start_new_session=True, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def _start_xvfb(self):
+        read_end, write_end = os.pipe()
+        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN,
+                     "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+                    stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.dir, "xvfb.log"), "w"))
+        os.close(write_end)
+        # Xvfb writes the number and the newline separately: read up to the
+        # newline, or it dies writing into a closed pipe.
+        number = b""
+        deadline = time.monotonic() + 15
+        try:
+            while not number.endswith(b"\n"):
+                ready, _, _ = select.select([read_end], [], [], max(0, deadline - time.monotonic()))
+                chunk = os.read(read_end, 64) if ready else b""
+                if not chunk:
+                    raise Timeout("Xvfb did not start")
+                number += chunk
+        finally:
+            os.close(read_end)
+        return ":" + number.decode().strip()
+
+    def _start_bus(self, kind):
+        socket = os.path.join(self.dir, kind + "_bus")
+        conf = os.path.join(self.dir, kind + "-bus.conf")
+        with open(conf, "w") as out:
+            out.write(BUS_CONFIG.format(kind=kind, socket=socket))
+        process = self._spawn(["dbus-daemon", "--config-file=" + conf, "--nofork", "--print-address=1"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        return read_line(process.stdout, 15, "dbus-daemon")
+
+    def _start_service(self, arguments):
+        process = self._spawn([PYTHON, os.path.join(HERE, "fake_services.py")] + arguments,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        line = read_line(process.stdout, 15, "fake " + arguments[0])
+        if line != "ready":
+            raise AssertionError("fake %s said %r" % (arguments[0], line))
+
+    def __exit__(self, *exc):
+        if self.app is not None and self.app.poll() is None:
+            self.app.terminate()
+            try:
+                self.app.wait(5)
+            except subprocess.TimeoutExpired:
+                self.app.kill()
+                self.app.wait()
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                try:
+                    os.killpg(process.pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    pass
+        for process in reversed(self.processes):
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait()
+            for stream in (process.stdout, process.stderr):
+                if stream is not None:
+                    stream.close()
+        if self._session is not None:
+            self._session.close()
+        if getattr(self, "dir", None):
+            shutil.rmtree(self.dir, ignore_errors=True)
+        return False
+
+    # -- the program -------------------------------------------------------
+
+    @property
+    def preferences_path(self):
+        return os.path.join(self.config, "Cendrel", "Cendrel.conf")
+
+    def launch(self, wait=True):
+        self._menu = None
+        self._log = open(self.stderr_path, "ab")
+        self.app = subprocess.Popen([self.binary], env=self.env, stdout=self._log, stderr=self._log,
+                                    start_new_session=True)
+        self._log.close()
+        if wait:
+            self.wait_for_status("Idle — press ", timeout=15)
+        return self.app
+
+    def quit(self):
+        self.click_menu("Quit Cendrel")
+        return self.app.wait(10)
+
+    def log(self):
+        with open(self.stderr_path, encoding="utf-8", errors="replace") as text:
+            return text.read()
+
+    def log_lines(self):
+        return [line for line in self.log().splitlines() if line.startswith("Cendrel: ")]
+
+    def lock_count(self):
+        with open(self.lock_log) as text:
+            return len(text.read().split())
+
+    def lock_times(self):
+        with open(self.lock_log) as text:
+            return [float(value) for value in text.read().split()]
+
+    def xset_calls(self):
+        with open(self.xset_log) as text:
+            return [block for block in text.read().split("--\n") if block.strip()]
+
+    # -- the tray menu, as a StatusNotifierItem host sees it ---------------
+
+    def _bus(self):
+        if self._session is None:
+            self._session = dbus.bus.BusConnection(self.session_bus)
+        return self._session
+
+    def _menu_object(self):
+        if self._menu is None:
+            with open(self.watcher_log) as text:
+                entries = text.read().split()
+            if not entries:
+                return None
+            item = self._bus().get_object(entries[-2], "/StatusNotifierItem")
+            path = item.Get("org.kde.StatusNotifierItem", "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
+            self._menu = self._bus().get_object(entries[-2], path)
+        return self._menu
+
+    def menu_items(self):
+        """The tray menu's entries: (id, label, enabled, checked, separator, shortcut)."""
+        menu = self._menu_object()
+        if menu is None:
+            return []
+        _, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface="com.canonical.dbusmenu")
+        items = []
+        for child in layout[2]:
+            item_id, props = int(child[0]), child[1]
+            items.append({
+                "id": item_id,
+                "label": str(props.get("label", "")),
+                "enabled": bool(props.get("enabled", True)),
+                "checked": int(props.get("toggle-state", 0)) == 1,
+                "separator": str(props.get("type", "")) == "separator",
+                "shortcut": [[str(key) for key in combo] for combo in props.get("shortcut", [])],
+            })
+        return items
+
+    def status_line(self):
+        try:
+            items = self.menu_items()
+        except dbus.exceptions.DBusException:
+            return ""
+        return items[0]["label"] if items else ""
+
+    def wait_for_status(self, prefix, timeout=10.0):
+        return wait_for(lambda: self.status_line().startswith(prefix), timeout, "status line %r" % prefix)
+
+    def click_menu(self, label):
+        menu = self._menu_object()
+        for item in self.menu_items():
+            if item["label"] == label:
+                menu.Event(item["id"], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
+                           dbus_interface="com.canonical.dbusmenu")
+                return
+        raise AssertionError("no menu entry %r" % label)
+
+    # -- input through XTEST -----------------------------------------------
+
+    def xdotool(self, *arguments):
+        subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=True,
+                       timeout=10)
+
+    def helper_click(self, button=1):
+        result = subprocess.run([self.helper, "click", str(button)], env=self.env, check=True, timeout=10,
+                                capture_output=True, text=True)
+        return float(result.stdout.strip())
+
+    def hold_grab(self, keycode, modifiers):
+        process = self._spawn([self.helper, "grab", str(keycode), str(modifiers)], env=self.env,
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        line = read_line(process.stdout, 10, "grab helper")
+        if line != "grabbed":
+            raise AssertionError("grab helper said %r" % line)
+        return process
