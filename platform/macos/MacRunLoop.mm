@@ -98,8 +98,9 @@ public:
 
     void addTimerForCommonModes(const std::shared_ptr<Timer>& timer) override
     {
+        // A spent or invalidated timer stays so: it is not brought back.
         auto* macTimer = dynamic_cast<MacTimer*>(timer.get());
-        if (macTimer == nullptr || macTimer->nativeTimer() == nil) {
+        if (macTimer == nullptr || !macTimer->nativeTimer().valid) {
             return;
         }
         [NSRunLoop.mainRunLoop addTimer:macTimer->nativeTimer() forMode:NSRunLoopCommonModes];

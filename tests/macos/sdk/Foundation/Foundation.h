@@ -116,6 +116,7 @@ enum : NSStringEncoding {
                                    repeats:(BOOL)repeats
                                      block:(void (^)(NSTimer* timer))block;
 - (void)invalidate;
+@property(readonly, getter=isValid) BOOL valid;
 @end
 
 typedef NSString* NSRunLoopMode;
