@@ -43,7 +43,8 @@ protected:
     }
     HotKeyHandle registerKey(std::uint32_t keyCode, std::uint32_t modifiers, EventHotKeyID id = cndr1)
     {
-        HotKeyHandle handle = nullptr;
+        // Not null, so that a failure is seen to clear it.
+        auto handle = reinterpret_cast<HotKeyHandle>(std::uintptr_t{0xDEAD});
         last = events.registerEventHotKey(keyCode, modifiers, id, events.applicationEventTarget(), 0, &handle);
         return handle;
     }
