@@ -85,6 +85,24 @@ bool SimPanel::clickCloseButton()
     return true;
 }
 
+namespace {
+void collectLabels(const std::shared_ptr<View>& view, std::vector<std::shared_ptr<SimLabel>>& labels)
+{
+    if (auto label = std::dynamic_pointer_cast<SimLabel>(view))
+        labels.push_back(std::move(label));
+    if (auto* state = simViewState(view))
+        for (const auto& subview : state->subviews)
+            collectLabels(subview, labels);
+}
+} // namespace
+
+std::vector<std::shared_ptr<SimLabel>> SimPanel::labels() const
+{
+    std::vector<std::shared_ptr<SimLabel>> found;
+    collectLabels(contentView_, found);
+    return found;
+}
+
 std::shared_ptr<Panel> SimPanels::newPanel(Rect contentRect, std::uint64_t styleMask, std::uint64_t backing, bool defer)
 {
     auto panel = std::make_shared<SimPanel>(contentRect, styleMask, backing, defer);

@@ -113,6 +113,8 @@ public:
     // "setFloatingPanel 1", "setHidesOnDeactivate 0", "setContentView",
     // "setDelegate", "center", "makeKeyAndOrderFront", "orderOut".
     const std::vector<std::string>& calls() const { return calls_; }
+    // The sim labels in the content view's tree, depth first in subview order.
+    std::vector<std::shared_ptr<SimLabel>> labels() const;
 
 private:
     Rect contentRect_;

@@ -108,6 +108,22 @@ std::shared_ptr<SimStatusItem> SimStatusBar::statusItem() const
     return nullptr;
 }
 
+std::optional<std::string> SimStatusBar::shownSymbol() const
+{
+    auto item = statusItem();
+    auto button = item ? item->simButton() : nullptr;
+    auto image = button ? button->simImage() : nullptr;
+    if (!image)
+        return std::nullopt;
+    return image->symbolName();
+}
+
+std::shared_ptr<SimMenu> SimStatusBar::currentMenu() const
+{
+    auto item = statusItem();
+    return item ? item->menu() : nullptr;
+}
+
 bool SimStatusBar::openMenu()
 {
     if (openMenu_)
@@ -130,8 +146,7 @@ void SimStatusBar::closeMenu()
 
 bool SimStatusBar::chooseMenuItem(const std::string& title)
 {
-    auto item = statusItem();
-    auto menu = openMenu_ ? openMenu_ : (item ? item->menu() : nullptr);
+    auto menu = openMenu_ ? openMenu_ : currentMenu();
     return menu && choose(menu->itemWithTitle(title));
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -141,6 +142,10 @@ public:
     // The newest item still in the bar, or null.
     std::shared_ptr<SimStatusItem> statusItem() const;
     std::size_t statusItemsCreated() const { return items_.size(); }
+    // The symbol on the newest item's button; nothing without item, button or image.
+    std::optional<std::string> shownSymbol() const;
+    // The newest item's attached menu, or null.
+    std::shared_ptr<SimMenu> currentMenu() const;
     // The next item made comes without a button (once).
     void setNextItemHasNoButton(bool noButton) { nextHasNoButton_ = noButton; }
     void addKnownSymbol(const std::string& name) { knownSymbols_.insert(name); }

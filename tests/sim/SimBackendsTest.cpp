@@ -153,29 +153,21 @@ TEST_F(SimBackendsTest, CloseButtonTellsTheDelegateThenHidesThePanel)
     EXPECT_FALSE(simPanel.isVisible());
 }
 
-TEST_F(SimBackendsTest, ViewsAndLabelsKeepWhatIsSetOnThem)
+TEST_F(SimBackendsTest, PanelLabelsAreFoundDepthFirstInSubviewOrder)
 {
     SimPanels& panels = sim().panels();
     auto panel = panels.newPanel({0, 0, 360, 150}, 131, 2, false);
-    EXPECT_EQ(panel->contentView()->bounds(), (Rect{0, 0, 360, 150}));
-    auto container = panels.newView(panel->contentView()->bounds());
-    auto label = panels.labelWithString("first");
-    label->setStringValue("second");
-    label->setFont({17, true, FontWeight::semibold});
-    label->setFrame({20, 86, 320, 28});
-    container->addSubview(label);
+    auto container = panels.newView({0, 0, 360, 150});
+    auto inner = panels.newView({0, 0, 10, 10});
+    inner->addSubview(panels.labelWithString("b"));
+    container->addSubview(panels.labelWithString("a"));
+    container->addSubview(inner);
+    container->addSubview(panels.labelWithString("c"));
     panel->setContentView(container);
-
-    auto* state = simViewState(panel->contentView());
-    ASSERT_NE(state, nullptr);
-    ASSERT_EQ(state->subviews.size(), 1u);
-    auto simLabel = std::dynamic_pointer_cast<SimLabel>(state->subviews[0]);
-    ASSERT_NE(simLabel, nullptr);
-    EXPECT_EQ(simLabel->texts(), (std::vector<std::string>{"first", "second"}));
-    EXPECT_EQ(simLabel->font(), (Font{17, true, FontWeight::semibold}));
-    EXPECT_EQ(simLabel->alignment(), std::nullopt);
-    EXPECT_EQ(simViewState(simLabel)->frame, (Rect{20, 86, 320, 28}));
-    EXPECT_EQ(panels.panelCount(), 1u);
+    std::vector<std::string> texts;
+    for (const auto& label : panels.lastPanel()->labels())
+        texts.push_back(label->text());
+    EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(SimBackendsTest, KeyboardLayoutTranslatesLikeTheSystem)
@@ -208,21 +200,6 @@ TEST_F(SimBackendsTest, KeyboardLayoutTranslatesLikeTheSystem)
     EXPECT_EQ(layout.characterForKey(37), std::nullopt);
     EXPECT_EQ(layout.translationCount(), 2 * keys.size() + 1);
     EXPECT_EQ(layout.notation(), ShortcutNotation::glyphs);
-}
-
-TEST_F(SimBackendsTest, UserDefaultsTellStoredFromWritten)
-{
-    SimUserDefaults& defaults = sim().userDefaults();
-    defaults.setValue("k", -5);
-    EXPECT_TRUE(defaults.hasObject("k"));
-    EXPECT_EQ(defaults.integer("k"), -5);
-    EXPECT_EQ(defaults.integer("absent"), 0);
-    EXPECT_FALSE(defaults.hasObject("absent"));
-    defaults.setInteger(std::int64_t{1} << 40, "big");
-    defaults.remove("k");
-    EXPECT_EQ(defaults.value("k"), std::nullopt);
-    EXPECT_EQ(defaults.value("big"), std::int64_t{1} << 40);
-    EXPECT_EQ(defaults.writes(), (std::vector<std::pair<std::string, std::int64_t>>{{"big", std::int64_t{1} << 40}}));
 }
 
 } // namespace

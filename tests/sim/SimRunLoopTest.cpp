@@ -290,12 +290,5 @@ TEST_F(SimRunLoopTest, InstallFailureGivesNoToken)
     EXPECT_EQ(loop.localMonitorCount(), 0u);
 }
 
-TEST_F(SimRunLoopTest, PointerIsWhereItWasPut)
-{
-    EXPECT_EQ(loop.mouseLocation(), (Point{0, 0}));
-    loop.setMouseLocation({12.5, -3});
-    EXPECT_EQ(loop.mouseLocation(), (Point{12.5, -3}));
-}
-
 } // namespace
 } // namespace cendrel
