@@ -7,10 +7,13 @@
 namespace cendrel {
 
 namespace {
+// Never destroyed: on macOS the process ends through exit() from inside the
+// run loop, and the controller, held until then, still reaches the platform
+// while static objects are torn down.
 std::optional<Platform>& installed()
 {
-    static std::optional<Platform> current;
-    return current;
+    static auto* current = new std::optional<Platform>;
+    return *current;
 }
 } // namespace
 
