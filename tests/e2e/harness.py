@@ -279,16 +279,23 @@ class Desktop:
         return items
 
     def status_line(self):
-        try:
-            items = self.menu_items()
-        except dbus.exceptions.DBusException:
-            return ""
-        return items[0]["label"] if items else ""
+        # Qt may publish a rebuilt menu under a new object: look it up again
+        # whenever the one we know stops answering.
+        for _ in range(2):
+            try:
+                items = self.menu_items()
+            except dbus.exceptions.DBusException:
+                items = []
+            if items:
+                return items[0]["label"]
+            self._menu = None
+        return ""
 
     def wait_for_status(self, prefix, timeout=10.0):
         return wait_for(lambda: self.status_line().startswith(prefix), timeout, "status line %r" % prefix)
 
     def click_menu(self, label):
+        self.status_line()  # makes sure the menu object is a live one
         menu = self._menu_object()
         for item in self.menu_items():
             if item["label"] == label:
