@@ -142,6 +142,10 @@ std::shared_ptr<SimTimer> SimRunLoop::nextDueTimer(Ticks limit) const
 void SimRunLoop::fire(SimTimer& timer)
 {
     timer.firing = true;
+    // A one-shot is spent from the moment it fires: its own block already
+    // counts it out of scheduledTimerCount().
+    if (!timer.repeats)
+        timer.valid = false;
     if (timer.block)
         timer.block();
     timer.firing = false;

@@ -59,8 +59,8 @@ public:
     // menu is tracked. A repeating timer that fell behind fires once and
     // skips the firings it missed. Must not be called from inside the loop.
     void advance(Seconds duration);
-    // Valid timers that have not fired for good: one-shots not yet fired,
-    // repeating ones not invalidated, and neither released.
+    // Timers that can still fire: one-shots that have not begun firing,
+    // repeating ones not invalidated, neither released.
     std::size_t scheduledTimerCount() const;
     // The live timers, soonest first.
     std::vector<SimTimerInfo> liveTimers() const;

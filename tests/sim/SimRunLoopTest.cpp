@@ -46,6 +46,15 @@ TEST_F(SimRunLoopTest, FiresNothingBeforeItsDeadline)
     EXPECT_EQ(loop.scheduledTimerCount(), 0u);
 }
 
+TEST_F(SimRunLoopTest, FiringOneShotNoLongerCountsButRepeatingOneDoes)
+{
+    std::vector<std::size_t> counts;
+    auto once = loop.scheduledTimer(1s, false, [&] { counts.push_back(loop.scheduledTimerCount()); });
+    auto repeating = loop.scheduledTimer(2s, true, [&] { counts.push_back(loop.scheduledTimerCount()); });
+    loop.advance(2s);
+    EXPECT_EQ(counts, (std::vector<std::size_t>{1, 1}));
+}
+
 TEST_F(SimRunLoopTest, RepeatingIntervalsAddUpWithoutDrift)
 {
     auto poll = timer("p", 40ms, true);
