@@ -23,8 +23,8 @@ protected:
     }
     void TearDown() override { uninstallPlatform(); }
 
-    SimPlatform& sim() { return *sim_; }
-    SimRunLoop& runLoop() { return sim_->runLoop(); }
+    SimPlatform& sim() const { return *sim_; }
+    SimRunLoop& runLoop() const { return sim_->runLoop(); }
 
 private:
     std::unique_ptr<SimPlatform> sim_;
