@@ -1,6 +1,6 @@
-// Tray icon and menu. Menus and actions are released with deleteLater: a
-// menu action routinely rebuilds the menu it was chosen from, while Qt is
-// still inside that menu's signal.
+// Tray icon and menu. Actions are released with deleteLater: a menu action
+// routinely rebuilds the menu it was chosen from, while Qt is still inside
+// that action's signal.
 #include "LinuxStatusBar.h"
 
 #include "LinuxRunLoop.h"
@@ -130,30 +130,55 @@ private:
     std::weak_ptr<MenuTarget> target_;
 };
 
+// A menu is the list of its entries; the status item shows them in the one
+// QMenu it keeps for its whole life.
 class LinuxMenu final : public Menu {
 public:
-    explicit LinuxMenu(std::shared_ptr<LinuxRunLoop> runLoop) : runLoop_(std::move(runLoop)), menu_(new QMenu())
+    void addItem(std::shared_ptr<MenuItem> item) override { items_.push_back(std::move(item)); }
+    const std::vector<std::shared_ptr<MenuItem>>& items() const { return items_; }
+
+private:
+    std::vector<std::shared_ptr<MenuItem>> items_;
+};
+
+// One QMenu, attached to the tray once. Swapping whole menus in the tray
+// makes Qt re-export its D-Bus menu for each rebuild, and a host that asks at
+// that moment can reach the menu being torn down; refilling one menu only
+// updates the exported layout.
+class LinuxStatusItem final : public StatusItem {
+public:
+    explicit LinuxStatusItem(std::shared_ptr<LinuxRunLoop> runLoop)
+        : runLoop_(std::move(runLoop)), button_(std::make_shared<LinuxStatusBarButton>(tray_))
     {
-        QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this] { setTracking(true); });
-        QObject::connect(menu_, &QMenu::aboutToHide, menu_, [this] { setTracking(false); });
+        tray_.setToolTip(QStringLiteral("Cendrel"));
+        QObject::connect(&menu_, &QMenu::aboutToShow, &menu_, [this] { setTracking(true); });
+        QObject::connect(&menu_, &QMenu::aboutToHide, &menu_, [this] { setTracking(false); });
     }
-    ~LinuxMenu() override
+    ~LinuxStatusItem() override
     {
+        QObject::disconnect(&menu_, nullptr, nullptr, nullptr);
         setTracking(false);
-        if (menu_) {
-            QObject::disconnect(menu_, nullptr, nullptr, nullptr);
-            menu_->hide();
-            menu_->deleteLater();
-        }
+        menu_.clear();
     }
-    void addItem(std::shared_ptr<MenuItem> item) override
+    std::shared_ptr<StatusBarButton> button() override { return button_; }
+    void setMenu(std::shared_ptr<Menu> menu) override
     {
-        if (auto* linuxItem = dynamic_cast<LinuxMenuItem*>(item.get())) {
-            menu_->addAction(linuxItem->action());
+        menu_.clear();
+        if (const auto* linuxMenu = dynamic_cast<const LinuxMenu*>(menu.get())) {
+            for (const auto& item : linuxMenu->items()) {
+                if (const auto* linuxItem = dynamic_cast<const LinuxMenuItem*>(item.get())) {
+                    menu_.addAction(linuxItem->action());
+                }
+            }
         }
-        items_.push_back(std::move(item));
+        if (!attached_) {
+            tray_.setContextMenu(&menu_);
+            attached_ = true;
+        }
+        // The previous entries go with the previous menu; their actions are
+        // released later, as one of them may be the one being chosen.
+        current_ = std::move(menu);
     }
-    QMenu* menu() const { return menu_; }
 
 private:
     void setTracking(bool tracking)
@@ -170,32 +195,12 @@ private:
     }
 
     std::shared_ptr<LinuxRunLoop> runLoop_;
-    QPointer<QMenu> menu_;
-    std::vector<std::shared_ptr<MenuItem>> items_;
-    bool tracking_ = false;
-};
-
-class LinuxStatusItem final : public StatusItem {
-public:
-    LinuxStatusItem() : button_(std::make_shared<LinuxStatusBarButton>(tray_))
-    {
-        tray_.setToolTip(QStringLiteral("Cendrel"));
-    }
-    ~LinuxStatusItem() override { tray_.setContextMenu(nullptr); }
-    std::shared_ptr<StatusBarButton> button() override { return button_; }
-    void setMenu(std::shared_ptr<Menu> menu) override
-    {
-        auto* linuxMenu = dynamic_cast<LinuxMenu*>(menu.get());
-        tray_.setContextMenu(linuxMenu != nullptr ? linuxMenu->menu() : nullptr);
-        // Dropped after the new one is attached, so the tray never points at a
-        // menu that is gone.
-        menu_ = std::move(menu);
-    }
-
-private:
+    QMenu menu_;
     QSystemTrayIcon tray_;
     std::shared_ptr<LinuxStatusBarButton> button_;
-    std::shared_ptr<Menu> menu_;
+    std::shared_ptr<Menu> current_;
+    bool attached_ = false;
+    bool tracking_ = false;
 };
 
 } // namespace
@@ -220,7 +225,7 @@ QIcon drawnSymbolIcon(const std::string& name)
 
 std::shared_ptr<StatusItem> LinuxStatusBar::statusItemWithLength(double)
 {
-    return std::make_shared<LinuxStatusItem>();
+    return std::make_shared<LinuxStatusItem>(runLoop_);
 }
 
 std::shared_ptr<Image> LinuxStatusBar::imageWithSystemSymbolName(const std::string& name, const std::string&)
@@ -234,7 +239,7 @@ std::shared_ptr<Image> LinuxStatusBar::imageWithSystemSymbolName(const std::stri
 
 std::shared_ptr<Menu> LinuxStatusBar::newMenu()
 {
-    return std::make_shared<LinuxMenu>(runLoop_);
+    return std::make_shared<LinuxMenu>();
 }
 
 std::shared_ptr<MenuItem> LinuxStatusBar::newMenuItem(const std::string& title, const std::string& action,

@@ -6,11 +6,13 @@ Qt publishes the tray icon's menu over D-Bus, where the tests read and click
 it), a temporary home, and a stand-in `xset` first on PATH. Everything is
 stopped and removed on exit. All waits poll a condition with a deadline.
 """
+import logging
 import os
 import select
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -18,6 +20,9 @@ import dbus
 import dbus.bus
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+# A menu that is being republished answers with errors for a moment; the
+# callers retry, so dbus-python need not log each one.
+logging.getLogger("dbus.proxies").setLevel(logging.CRITICAL)
 PYTHON = "/usr/bin/python3"
 SCREEN = (1280, 800)
 
@@ -80,8 +85,8 @@ class Desktop:
     def __enter__(self):
         try:
             self._start()
-        except BaseException:
-            self.__exit__(None, None, None)
+        except BaseException as error:
+            self.__exit__(type(error), error, None)
             raise
         return self
 
@@ -138,9 +143,10 @@ class Desktop:
 
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
-        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN,
-                     "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
-                    stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.dir, "xvfb.log"), "w"))
+        with open(os.path.join(self.dir, "xvfb.log"), "w") as log:
+            self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % SCREEN,
+                         "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                        stderr=log)
         os.close(write_end)
         # Xvfb writes the number and the newline separately: read up to the
         # newline, or it dies writing into a closed pipe.
@@ -173,7 +179,11 @@ class Desktop:
         if line != "ready":
             raise AssertionError("fake %s said %r" % (arguments[0], line))
 
-    def __exit__(self, *exc):
+    def __exit__(self, kind, value, trace):
+        if kind is not None and getattr(self, "stderr_path", None) and os.path.exists(self.stderr_path):
+            # What the program said is the first thing to read when a test fails.
+            sys.stderr.write("---- cendrel output (exit status %s) ----\n%s----\n"
+                             % (None if self.app is None else self.app.poll(), self.log()))
         if self.app is not None and self.app.poll() is None:
             self.app.terminate()
             try:
