@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
@@ -120,18 +121,26 @@ public:
         label_->setTextInteractionFlags(Qt::NoTextInteraction);
     }
     Rect bounds() override { return core_.bounds(); }
-    void setFrame(Rect frame) override { core_.setFrame(frame); }
+    void setFrame(Rect frame) override
+    {
+        core_.setFrame(frame);
+        fitText();
+    }
     void setAutoresizingMask(std::uint64_t) override {}
     void addSubview(std::shared_ptr<View> view) override { core_.addSubview(std::move(view)); }
     ViewCore& core() override { return core_; }
 
-    void setStringValue(const std::string& text) override { label_->setText(QString::fromStdString(text)); }
+    void setStringValue(const std::string& text) override
+    {
+        label_->setText(QString::fromStdString(text));
+        fitText();
+    }
     void setFont(Font font) override
     {
-        QFont qtFont = QApplication::font();
-        qtFont.setPixelSize(static_cast<int>(std::lround(font.size)));
-        qtFont.setWeight(font.hasWeight && font.weight == FontWeight::semibold ? QFont::DemiBold : QFont::Normal);
-        label_->setFont(qtFont);
+        font_ = QApplication::font();
+        font_.setPixelSize(static_cast<int>(std::lround(font.size)));
+        font_.setWeight(font.hasWeight && font.weight == FontWeight::semibold ? QFont::DemiBold : QFont::Normal);
+        fitText();
     }
     void setTextColor(LabelColor color) override
     {
@@ -150,8 +159,23 @@ public:
     }
 
 private:
+    // Modifier names run longer than macOS glyphs, and the desktop's font may
+    // be wider than the system font: a line that does not fit its frame is
+    // set smaller rather than cut off.
+    void fitText()
+    {
+        QFont fitted = font_;
+        const int width = label_->width();
+        const QString text = label_->text();
+        while (width > 0 && fitted.pixelSize() > 8 && QFontMetrics(fitted).horizontalAdvance(text) > width) {
+            fitted.setPixelSize(fitted.pixelSize() - 1);
+        }
+        label_->setFont(fitted);
+    }
+
     ViewCore core_;
     QLabel* label_;
+    QFont font_ = QApplication::font();
 };
 
 class PanelWindow final : public QWidget {

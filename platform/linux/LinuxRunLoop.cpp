@@ -162,14 +162,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
+        // Each key press reaches its window once before Qt hands it to the
+        // focus widget and then to each parent in turn: look at it there.
+        if (event->type() != QEvent::KeyPress || !watched->isWindowType()) {
             return false;
         }
-        // Qt offers a key event to each parent in turn; look at it once.
-        if (event == lastEvent_) {
-            return false;
-        }
-        lastEvent_ = event;
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto macKey = linux_keys::macKeyCodeFromXKeycode(key->nativeScanCode());
         if (!macKey || isModifierKey(key->key())) {
@@ -206,7 +203,6 @@ private:
     }
 
     LinuxRunLoop& runLoop_;
-    const QEvent* lastEvent_ = nullptr;
 };
 
 std::optional<Event> eventFromRawInput(const RawInput& input)

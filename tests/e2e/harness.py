@@ -320,6 +320,11 @@ class Desktop:
         subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=True,
                        timeout=10)
 
+    def window_ids(self, name, visible=False):
+        arguments = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", "^%s$" % name]
+        result = subprocess.run(arguments, env=self.env, timeout=10, capture_output=True, text=True)
+        return result.stdout.split()
+
     def helper_click(self, button=1):
         result = subprocess.run([self.helper, "click", str(button)], env=self.env, check=True, timeout=10,
                                 capture_output=True, text=True)

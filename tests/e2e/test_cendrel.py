@@ -224,6 +224,37 @@ class CendrelEndToEnd(unittest.TestCase):
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
             self.assertEqual(desk.quit(), 0)
 
+    def test_recorded_shortcut_is_stored_and_registered(self):
+        with self.desktop() as desk:
+            desk.launch()
+            desk.click_menu("Change Shortcut…")
+            wait_for(lambda: desk.window_ids("Set Lock Shortcut"), 5, "the recorder panel")
+            desk.xdotool("key", "k")  # no modifier: the panel stays and asks for one
+            time.sleep(QUIET)
+            self.assertTrue(desk.window_ids("Set Lock Shortcut", visible=True))
+            desk.xdotool("key", "ctrl+shift+k")
+            wait_for(lambda: "Arm Shortcut:  Ctrl+Shift+K" in [i["label"] for i in desk.menu_items()], 5,
+                     "the new shortcut in the menu")
+            self.assertFalse(desk.window_ids("Set Lock Shortcut", visible=True))
+            with open(desk.preferences_path) as prefs:
+                text = prefs.read()
+            self.assertIn("shortcut.keyCode=40\n", text)
+            self.assertIn("shortcut.carbonModifiers=4608\n", text)
+            desk.xdotool("key", "ctrl+shift+k")
+            desk.wait_for_status("Arming…")
+            # The old combination is free again.
+            desk.hold_grab(X_KEYCODE_L, X_SUPER_ALT).stdin.close()
+
+    def test_escape_closes_the_recorder_without_change(self):
+        with self.desktop() as desk:
+            desk.launch()
+            desk.click_menu("Change Shortcut…")
+            wait_for(lambda: desk.window_ids("Set Lock Shortcut", visible=True), 5, "the recorder panel")
+            desk.xdotool("key", "Escape")
+            wait_for(lambda: not desk.window_ids("Set Lock Shortcut", visible=True), 5, "the panel to hide")
+            self.assertIn("Arm Shortcut:  Alt+Super+L", [i["label"] for i in desk.menu_items()])
+            self.assertFalse(os.path.exists(desk.preferences_path))
+
     def test_launch_at_login_writes_autostart_entry(self):
         with self.desktop() as desk:
             desk.launch()

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
@@ -212,6 +213,13 @@ TEST(LinuxPanelsWidgetTest, RecorderPanelLaysOutLabelsFromTheBottomUp)
     EXPECT_EQ(promptLabel->font().pixelSize(), 17);
     EXPECT_EQ(promptLabel->font().weight(), QFont::DemiBold);
     EXPECT_TRUE(promptLabel->alignment().testFlag(Qt::AlignHCenter));
+
+    // A line too long for its frame is set smaller, never cut.
+    prompt->setStringValue("Use at least one modifier (Ctrl Alt Shift Super). Esc to cancel.");
+    EXPECT_LT(promptLabel->font().pixelSize(), 17);
+    EXPECT_LE(QFontMetrics(promptLabel->font()).horizontalAdvance(promptLabel->text()), 320);
+    prompt->setStringValue("Press the new shortcut…");
+    EXPECT_EQ(promptLabel->font().pixelSize(), 17);
 
     panel->makeKeyAndOrderFront();
     EXPECT_TRUE(window->isVisible());
