@@ -112,7 +112,8 @@ Xvfb {SCREEN[0]}x{SCREEN[1]}, RelWithDebInfo build.
 
 CPU time is user plus system time from /proc; the armed figure includes the
 pointer poll, 25 times a second. Start-up is measured to the moment the tray
-menu can be read over D-Bus, which comes after the hot key is grabbed. The
+menu can be read over D-Bus (asked every 20 ms), which comes after the hot
+key is grabbed. The
 click latency runs from the XTEST request leaving the client to the fake login
 manager receiving `Lock`, both on CLOCK_MONOTONIC.
 """
