@@ -1,7 +1,6 @@
 // Hot keys as passive grabs on the root window of the backend's own X
 // connection; a press reaches the installed handlers as a hot-key-pressed
-// event, as the Carbon event manager delivers it. Gap: key auto-repeat of a
-// held hot key delivers further presses.
+// event, as the Carbon event manager delivers it; a held hot key fires once.
 #include "LinuxHotKeyEvents.h"
 
 #include "LinuxKeyCodes.h"

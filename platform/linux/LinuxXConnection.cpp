@@ -13,6 +13,10 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
+// xkb.h names a member `explicit`, which C++ reserves.
+#define explicit xkb_explicit
+#include <xcb/xkb.h>
+#undef explicit
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -75,6 +79,11 @@ std::shared_ptr<LinuxXConnection> LinuxXConnection::open(std::string& error)
                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
         self->xkbContext_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
         self->xkbDevice_ = xkb_x11_get_core_keyboard_device_id(connection);
+        // A held key then repeats as presses alone, without a release between
+        // them, so a held hot key can be told from a pressed one.
+        const auto flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+        std::free(xcb_xkb_per_client_flags_reply(
+            connection, xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0), nullptr));
     }
     self->refreshModifierMap();
     return self;
@@ -119,9 +128,17 @@ void LinuxXConnection::handleEvent(const void* raw)
         const bool grabbed = std::any_of(grabs_.begin(), grabs_.end(), [&](const Grab& grab) {
             return grab.keycode == press->detail && grab.modifiers == modifiers;
         });
-        if (grabbed && onGrabbedKeyPress) {
+        const bool repeat =
+            std::find(grabbedKeysDown_.begin(), grabbedKeysDown_.end(), press->detail) != grabbedKeysDown_.end();
+        if (!grabbed || repeat) {
+            return;
+        }
+        grabbedKeysDown_.push_back(press->detail);
+        if (onGrabbedKeyPress) {
             onGrabbedKeyPress(press->detail, modifiers);
         }
+    } else if (type == XCB_KEY_RELEASE) {
+        std::erase(grabbedKeysDown_, static_cast<const xcb_key_release_event_t*>(raw)->detail);
     } else if (type == XCB_MAPPING_NOTIFY) {
         refreshModifierMap();
     } else if (type == XCB_GE_GENERIC && hasXInput_) {

@@ -41,7 +41,8 @@ public:
     // kept then.
     bool grabKey(std::uint8_t keycode, std::uint16_t modifiers);
     void ungrabKey(std::uint8_t keycode, std::uint16_t modifiers);
-    // Called for each press of a grabbed combination.
+    // Called for each press of a grabbed combination; not for the presses a
+    // held key repeats.
     std::function<void(std::uint8_t keycode, std::uint16_t modifiers)> onGrabbedKeyPress;
 
     // Raw input is selected only while someone wants it, so an idle program
@@ -78,6 +79,8 @@ private:
     std::int32_t xkbDevice_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::vector<Grab> grabs_;
+    // Grabbed keys pressed and not yet released: further presses are repeats.
+    std::vector<std::uint8_t> grabbedKeysDown_;
     // Modifier bit of each X key code (0 for ordinary keys).
     std::vector<std::uint16_t> modifierOfKey_ = std::vector<std::uint16_t>(256, 0);
     // Modifiers held, tracked from raw events so that a grabbed combination

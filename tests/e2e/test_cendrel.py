@@ -67,6 +67,16 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertGreater(time.monotonic() - started, GRACE - 0.5)
             self.assertEqual(desk.lock_count(), 0)
 
+    def test_held_hot_key_toggles_once(self):
+        with self.desktop() as desk:
+            desk.launch()
+            desk.xdotool("keydown", "super+alt+l")
+            # Held past the server's auto-repeat delay (660 ms), so it repeats.
+            time.sleep(1.2)
+            desk.xdotool("keyup", "super+alt+l")
+            self.assertTrue(desk.status_line().startswith("Arming…"), desk.status_line())
+            desk.wait_for_status("● Armed", timeout=GRACE + 5)
+
     def test_input_during_grace_period_does_not_lock(self):
         with self.desktop() as desk:
             desk.launch()
