@@ -8,7 +8,9 @@
 #include <QSaveFile>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
+#include <system_error>
 
 namespace cendrel {
 
@@ -181,8 +183,10 @@ std::optional<LoginItemError> LinuxLoginItems::registerMainApp()
 {
     const QString path = QString::fromStdString(entryPath_);
     const QString directory = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(directory)) {
-        return fileError("cannot create", directory, QStringLiteral("permission denied or not a directory"));
+    std::error_code error;
+    std::filesystem::create_directories(directory.toStdString(), error);
+    if (error) {
+        return fileError("cannot create", directory, QString::fromStdString(error.message()));
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -325,6 +325,11 @@ class Desktop:
         result = subprocess.run(arguments, env=self.env, timeout=10, capture_output=True, text=True)
         return result.stdout.split()
 
+    def focused_window(self):
+        result = subprocess.run(["xdotool", "getwindowfocus"], env=self.env, timeout=10, capture_output=True,
+                                text=True)
+        return result.stdout.strip()
+
     def helper_click(self, button=1):
         result = subprocess.run([self.helper, "click", str(button)], env=self.env, check=True, timeout=10,
                                 capture_output=True, text=True)

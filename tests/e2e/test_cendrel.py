@@ -279,6 +279,26 @@ class CendrelEndToEnd(unittest.TestCase):
             wait_for(lambda: not os.path.exists(entry), 5, "the entry to go")
 
 
+    def test_refused_launch_at_login_is_logged_and_shown(self):
+        with self.desktop() as desk:
+            # A plain file where the autostart directory should be: nothing can go in it.
+            with open(os.path.join(desk.config, "autostart"), "w") as blocker:
+                blocker.write("in the way\n")
+            desk.launch()
+            desk.click_menu("Launch at Login")
+            line = wait_for(lambda: [l for l in desk.log_lines() if l.startswith("Cendrel: launch-at-login change failed: ")],
+                            5, "the failure line")
+            self.assertEqual(len(line), 1)
+            self.assertIn("autostart", line[0])
+            alert = wait_for(lambda: desk.window_ids("Cendrel", visible=True), 5, "the alert")
+            wait_for(lambda: desk.focused_window() in alert, 5, "the alert to take the focus")
+            desk.xdotool("key", "Return")
+            wait_for(lambda: not desk.window_ids("Cendrel", visible=True), 5, "the alert to close")
+            item = [i for i in desk.menu_items() if i["label"] == "Launch at Login"][0]
+            self.assertFalse(item["checked"])
+            self.assertIsNone(desk.app.poll())
+
+
 def main():
     global BINARY, HELPER
     parser = argparse.ArgumentParser()
