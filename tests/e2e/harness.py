@@ -304,6 +304,17 @@ class Desktop:
     def wait_for_status(self, prefix, timeout=10.0):
         return wait_for(lambda: self.status_line().startswith(prefix), timeout, "status line %r" % prefix)
 
+    def open_menu(self):
+        """As a panel does when the user opens the tray menu."""
+        self.status_line()
+        self._menu_object().AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
+        self._menu_object().Event(0, "opened", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
+                                  dbus_interface="com.canonical.dbusmenu")
+
+    def close_menu(self):
+        self._menu_object().Event(0, "closed", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
+                                  dbus_interface="com.canonical.dbusmenu")
+
     def click_menu(self, label):
         self.status_line()  # makes sure the menu object is a live one
         menu = self._menu_object()

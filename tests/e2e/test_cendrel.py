@@ -216,6 +216,29 @@ class CendrelEndToEnd(unittest.TestCase):
             with open(desk.preferences_path, "rb") as prefs:
                 self.assertEqual(prefs.read(), garbage)
 
+    # -- the run loop while the menu is open --------------------------------
+
+    def test_open_menu_holds_the_grace_period_until_it_closes(self):
+        with self.desktop() as desk:
+            desk.launch()
+            desk.xdotool("mousemove", *CENTRE)
+            desk.xdotool("key", "super+alt+l")
+            desk.wait_for_status("Arming…")
+            desk.open_menu()
+            time.sleep(GRACE + 0.5)
+            self.assertTrue(desk.status_line().startswith("Arming…"), desk.status_line())
+            desk.close_menu()
+            desk.wait_for_status("● Armed", timeout=2)
+
+    def test_pointer_poll_keeps_running_while_the_menu_is_open(self):
+        with self.desktop() as desk:
+            desk.launch()
+            self.arm(desk)
+            desk.open_menu()
+            desk.xdotool("mousemove", CENTRE[0] + 100, CENTRE[1])
+            wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call with the menu open")
+            desk.close_menu()
+
     # -- the menu --------------------------------------------------------------
 
     def test_menu_lock_now_and_quit(self):
