@@ -279,7 +279,7 @@ void LinuxRunLoop::postToMainQueue(std::function<void()> block)
 std::shared_ptr<EventMonitor> LinuxRunLoop::addGlobalMonitor(std::uint64_t mask,
                                                              std::function<void(const Event&)> handler)
 {
-    if (!x_) {
+    if (!x_ || !x_->hasRawInput()) {
         return nullptr;
     }
     auto monitor = std::make_shared<LinuxEventMonitor>();

@@ -45,6 +45,8 @@ public:
     // held key repeats.
     std::function<void(std::uint8_t keycode, std::uint16_t modifiers)> onGrabbedKeyPress;
 
+    // False when the server lacks XInput 2.2: no input watch is possible.
+    bool hasRawInput() const { return hasXInput_; }
     // Raw input is selected only while someone wants it, so an idle program
     // wakes for nothing.
     void setRawInputWanted(bool wanted);
