@@ -43,6 +43,15 @@ AppDelegate::AppDelegate()
 {
 }
 
+AppDelegate::~AppDelegate()
+{
+    statusItem.reset();
+    hotKeyManager.reset();
+    recorder.reset();
+    monitor.reset();
+    loginMenuItem.reset();
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     platform().application->setActivationPolicy(ActivationPolicy::accessory);

@@ -22,6 +22,9 @@ public:
     AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
+    // Releases the fields in declaration order and does nothing else: no
+    // disarming, nothing saved.
+    ~AppDelegate() override;
 
     void applicationDidFinishLaunching() override;
     // The menu reaches its actions by name: "toggleArm", "lockNow",
