@@ -1,13 +1,13 @@
 // The desktop entry is written whole through a temporary file and a rename,
 // so a session starting meanwhile never reads half of it.
 #include "LinuxLoginItems.h"
+#include "LinuxUserDefaults.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
@@ -105,14 +105,7 @@ LoginItemError fileError(const std::string& what, const QString& path, const QSt
 
 std::string autostartFilePath()
 {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    QString base;
-    if (configHome != nullptr && QDir::isAbsolutePath(QString::fromLocal8Bit(configHome))) {
-        base = QString::fromLocal8Bit(configHome);
-    } else {
-        base = QDir::homePath() + QStringLiteral("/.config");
-    }
-    return (base + QStringLiteral("/autostart/cendrel.desktop")).toStdString();
+    return xdgConfigHome() + "/autostart/cendrel.desktop";
 }
 
 std::string autostartEntry(const std::string& executable)

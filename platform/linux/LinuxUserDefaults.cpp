@@ -13,16 +13,17 @@
 
 namespace cendrel {
 
-std::string preferencesFilePath()
+std::string xdgConfigHome()
 {
     const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    QString base;
-    if (configHome != nullptr && QDir::isAbsolutePath(QString::fromLocal8Bit(configHome))) {
-        base = QString::fromLocal8Bit(configHome);
-    } else {
-        base = QDir::homePath() + QStringLiteral("/.config");
-    }
-    return (base + QStringLiteral("/Cendrel/Cendrel.conf")).toStdString();
+    if (configHome != nullptr && QDir::isAbsolutePath(QString::fromLocal8Bit(configHome)))
+        return QString::fromLocal8Bit(configHome).toStdString();
+    return (QDir::homePath() + QStringLiteral("/.config")).toStdString();
+}
+
+std::string preferencesFilePath()
+{
+    return xdgConfigHome() + "/Cendrel/Cendrel.conf";
 }
 
 LinuxUserDefaults::LinuxUserDefaults(std::string path) : path_(std::move(path))

@@ -11,8 +11,11 @@ class QSettings;
 
 namespace cendrel {
 
-// $XDG_CONFIG_HOME/Cendrel/Cendrel.conf, ~/.config when the variable is unset
-// or not absolute.
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
+// XDG base directory rules say.
+std::string xdgConfigHome();
+
+// <config home>/Cendrel/Cendrel.conf
 std::string preferencesFilePath();
 
 class LinuxUserDefaults final : public UserDefaults {
