@@ -38,11 +38,12 @@ void ArmMonitor::arm()
 
 void ArmMonitor::disarm()
 {
+    // Released in every state, the grace timer first, so a cancelled grace
+    // period never reaches the armed entry: even one scheduled after a
+    // callback had already disarmed us.
+    releaseWatches();
     if (state_ == State::idle)
         return;
-    // The grace timer goes first, so a cancelled grace period never reaches
-    // the armed entry.
-    releaseWatches();
     state_ = State::idle;
     if (onStateChange)
         onStateChange(state_);

@@ -139,8 +139,9 @@ std::optional<Event> RecorderWindow::handleKeyDown(const Event& event)
         promptLabel->setStringValue(texts().addModifier);
         return std::nullopt;
     }
-    if (onCapture)
-        onCapture(*shortcut);
+    // A copy: the callback may show the recorder again and replace its own.
+    if (auto capture = onCapture)
+        capture(*shortcut);
     close();
     return std::nullopt;
 }

@@ -19,9 +19,5 @@ int main(int argc, char** argv)
     delegate = std::make_shared<cendrel::AppDelegate>();
     app->setDelegate(delegate);
     app->run();
-    // The platform is torn down with the process; let the controller go while
-    // it can still reach it.
-    delegate.reset();
-    app.reset();
     return 0;
 }

@@ -123,6 +123,23 @@ TEST_F(ArmMonitorTest, DisarmWhileIdleIsSilent)
     expectIdleAndReleased();
 }
 
+TEST_F(ArmMonitorTest, DisarmWhileIdleStillCancelsAGraceTimer)
+{
+    // A callback that disarms inside arm() leaves the grace timer to be
+    // scheduled after it; the next disarm, idle or not, must cancel it.
+    auto notify = monitor->onStateChange;
+    monitor->onStateChange = [&](State state) {
+        notify(state);
+        if (state == State::arming)
+            monitor->disarm();
+    };
+    monitor->arm();
+    monitor->disarm();
+    runLoop().advance(5s);
+    EXPECT_EQ(notes, (std::vector<std::string>{"arming@0", "idle@0"}));
+    expectIdleAndReleased();
+}
+
 TEST_F(ArmMonitorTest, CancelledGracePeriodNeverReachesTheArmedEntry)
 {
     monitor->arm();
