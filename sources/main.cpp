@@ -7,8 +7,10 @@
 #include <memory>
 
 namespace {
-std::shared_ptr<cendrel::Application> app;
-std::shared_ptr<cendrel::AppDelegate> delegate;
+// Set once and never cleared, nor destroyed when exit() runs: the controller
+// lives exactly as long as the process, whichever way the process ends.
+std::shared_ptr<cendrel::Application>& app = *new std::shared_ptr<cendrel::Application>;
+std::shared_ptr<cendrel::AppDelegate>& delegate = *new std::shared_ptr<cendrel::AppDelegate>;
 } // namespace
 
 int main(int argc, char** argv)

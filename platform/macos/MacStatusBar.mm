@@ -7,8 +7,6 @@
 #include "MacBackend.h"
 #include "MacStrings.h"
 
-#include <vector>
-
 // The target of menu entries. A selector named by the core is added to this
 // class when an entry with that action is made, so AppKit finds a method for
 // every action in use and for nothing else (it probes targets with
@@ -103,11 +101,14 @@ class MacMenuItem final : public MenuItem {
 public:
     explicit MacMenuItem(NSMenuItem* item) : item_(item) {}
 
-    // NSMenuItem holds its target weakly; this wrapper owns the forwarder.
+    // NSMenuItem holds its target weakly, so the item itself keeps the
+    // forwarder: a menu still on screen after a rebuild has replaced it must
+    // still reach the controller.
     void setTarget(std::weak_ptr<MenuTarget> target) override
     {
-        forwarder_ = [[CNDMenuTarget alloc] initWithTarget:target];
-        item_.target = forwarder_;
+        CNDMenuTarget* forwarder = [[CNDMenuTarget alloc] initWithTarget:target];
+        objc_setAssociatedObject(item_, &forwarderKey, forwarder, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+        item_.target = forwarder;
     }
 
     void setEnabled(bool enabled) override { item_.enabled = enabled; }
@@ -117,8 +118,8 @@ public:
     NSMenuItem* nativeItem() const { return item_; }
 
 private:
+    static constexpr char forwarderKey = 0;
     NSMenuItem* item_;
-    CNDMenuTarget* forwarder_ = nil;
 };
 
 static_assert(static_cast<NSControlStateValue>(MenuItemState::off) == NSControlStateValueOff);
@@ -126,6 +127,10 @@ static_assert(static_cast<NSControlStateValue>(MenuItemState::on) == NSControlSt
 
 class MacMenu final : public Menu {
 public:
+    // Left on, AppKit would enable an entry exactly when its target answers
+    // its action, overriding setEnabled:.
+    MacMenu() { menu_.autoenablesItems = NO; }
+
     void addItem(std::shared_ptr<MenuItem> item) override
     {
         auto* macItem = dynamic_cast<MacMenuItem*>(item.get());
@@ -133,15 +138,12 @@ public:
             return;
         }
         [menu_ addItem:macItem->nativeItem()];
-        // The entries' forwarders live as long as the menu does.
-        items_.push_back(std::move(item));
     }
 
     NSMenu* nativeMenu() const { return menu_; }
 
 private:
     NSMenu* menu_ = [[NSMenu alloc] init];
-    std::vector<std::shared_ptr<MenuItem>> items_;
 };
 
 class MacStatusItem final : public StatusItem {

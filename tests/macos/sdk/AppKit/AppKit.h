@@ -93,6 +93,7 @@ static const NSControlStateValue NSControlStateValueOn = 1;
 
 @interface NSMenu : NSObject
 - (void)addItem:(NSMenuItem*)newItem;
+@property BOOL autoenablesItems;
 @end
 
 @interface NSMenuItem : NSObject
