@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <vector>
 
@@ -153,6 +154,17 @@ public:
         tray_.setToolTip(QStringLiteral("Cendrel"));
         QObject::connect(&menu_, &QMenu::aboutToShow, &menu_, [this] { setTracking(true); });
         QObject::connect(&menu_, &QMenu::aboutToHide, &menu_, [this] { setTracking(false); });
+        // A tray host may ask the D-Bus menu to get ready (AboutToShow) and
+        // never say it closed; a menu we cannot see must not hold the grace
+        // period for ever. Our own popup is seen, and holds it while shown.
+        trackingWatchdog_.setSingleShot(true);
+        trackingWatchdog_.setInterval(trackingLimitMs);
+        QObject::connect(&trackingWatchdog_, &QTimer::timeout, &menu_, [this] {
+            if (menu_.isVisible())
+                trackingWatchdog_.start();
+            else
+                setTracking(false);
+        });
     }
     ~LinuxStatusItem() override
     {
@@ -188,8 +200,10 @@ private:
         }
         tracking_ = tracking;
         if (tracking) {
+            trackingWatchdog_.start();
             runLoop_->beginMenuTracking();
         } else {
+            trackingWatchdog_.stop();
             runLoop_->endMenuTracking();
         }
     }
@@ -200,6 +214,8 @@ private:
     std::shared_ptr<LinuxStatusBarButton> button_;
     std::shared_ptr<Menu> current_;
     bool attached_ = false;
+    static constexpr int trackingLimitMs = 5000;
+    QTimer trackingWatchdog_;
     bool tracking_ = false;
 };
 

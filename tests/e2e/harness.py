@@ -304,10 +304,14 @@ class Desktop:
     def wait_for_status(self, prefix, timeout=10.0):
         return wait_for(lambda: self.status_line().startswith(prefix), timeout, "status line %r" % prefix)
 
-    def open_menu(self):
-        """As a panel does when the user opens the tray menu."""
+    def prepare_menu(self):
+        """As a panel does before it shows the menu, or only to refresh it."""
         self.status_line()
         self._menu_object().AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
+
+    def open_menu(self):
+        """As a panel does when the user opens the tray menu."""
+        self.prepare_menu()
         self._menu_object().Event(0, "opened", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
                                   dbus_interface="com.canonical.dbusmenu")
 

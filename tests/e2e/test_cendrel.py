@@ -230,6 +230,15 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.close_menu()
             desk.wait_for_status("● Armed", timeout=2)
 
+    def test_menu_never_said_closed_holds_the_grace_period_only_for_a_while(self):
+        with self.desktop() as desk:
+            desk.launch()
+            desk.xdotool("mousemove", *CENTRE)
+            desk.prepare_menu()
+            desk.xdotool("key", "super+alt+l")
+            desk.wait_for_status("Arming…")
+            desk.wait_for_status("● Armed", timeout=10)
+
     def test_pointer_poll_keeps_running_while_the_menu_is_open(self):
         with self.desktop() as desk:
             desk.launch()
