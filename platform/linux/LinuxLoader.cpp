@@ -40,6 +40,9 @@ LibraryHandle LinuxLoader::open(const std::string& path, int)
         return nullptr;
     }
     const QString name = QString::fromStdString(path);
+    // The bus daemon is asked with the same short limit as the lock itself,
+    // not Qt's default of 25 s: this runs on the main thread.
+    bus.interface()->setTimeout(callTimeoutMs);
     const auto registered = bus.interface()->isServiceRegistered(name);
     if (!registered.isValid() || !registered.value()) {
         return nullptr;

@@ -29,9 +29,14 @@ namespace cendrel {
 std::string runningExecutablePath()
 {
     std::error_code error;
-    const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
     if (!error) {
-        return path.string();
+        // A binary replaced while it runs (a rebuild) reads back with this
+        // mark; the autostart entry wants the path the next login will find.
+        const std::string replaced = " (deleted)";
+        if (path.size() > replaced.size() && path.ends_with(replaced))
+            path.resize(path.size() - replaced.size());
+        return path;
     }
     return QCoreApplication::applicationFilePath().toStdString();
 }
@@ -45,9 +50,11 @@ bool installNativePlatform(int argc, char** argv)
         return false;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
-    // QApplication keeps a reference to argc for its whole life.
+    // QApplication keeps a reference to argc for its whole life. It is never
+    // destroyed, like the platform built on it: its widgets outlive main().
     static int qtArgc = argc;
-    static std::unique_ptr<QApplication> application = std::make_unique<QApplication>(qtArgc, argv);
+    static QApplication* application = new QApplication(qtArgc, argv);
+    (void)application;
     QApplication::setApplicationName(QStringLiteral("Cendrel"));
     QApplication::setQuitOnLastWindowClosed(false);
     x->attachToEventLoop();

@@ -252,21 +252,22 @@ bool LinuxXConnection::grabKey(std::uint8_t keycode, std::uint16_t modifiers)
         xcb_flush(connection_);
         return false;
     }
-    grabs_.push_back({keycode, modifiers});
+    grabs_.push_back({keycode, modifiers, std::move(granted)});
     return true;
 }
 
 void LinuxXConnection::ungrabKey(std::uint8_t keycode, std::uint16_t modifiers)
 {
-    for (const auto variant : lockVariants(modifiers, numLockMask())) {
+    auto found = std::find_if(grabs_.begin(), grabs_.end(),
+                              [&](const Grab& grab) { return grab.keycode == keycode && grab.modifiers == modifiers; });
+    if (found == grabs_.end()) {
+        return;
+    }
+    for (const auto variant : found->variants) {
         xcb_ungrab_key(connection_, keycode, root_, variant);
     }
     xcb_flush(connection_);
-    auto found = std::find_if(grabs_.begin(), grabs_.end(),
-                              [&](const Grab& grab) { return grab.keycode == keycode && grab.modifiers == modifiers; });
-    if (found != grabs_.end()) {
-        grabs_.erase(found);
-    }
+    grabs_.erase(found);
 }
 
 void LinuxXConnection::setRawInputWanted(bool wanted)

@@ -70,6 +70,9 @@ private:
     struct Grab {
         std::uint8_t keycode;
         std::uint16_t modifiers;
+        // The lock variants the server granted: Num Lock may move to another
+        // modifier before the grab is released.
+        std::vector<std::uint16_t> variants;
     };
 
     xcb_connection_t* connection_ = nullptr;
