@@ -32,7 +32,7 @@ constexpr std::array keyPairs{
     // The ISO key beside the left Shift (HID "non-US backslash").
     KeyPair{0x0A, 86},
     // JIS extras that ISO/ANSI boards share positions with on some layouts.
-    KeyPair{0x5D, 124}, KeyPair{0x5E, 89},  KeyPair{0x5F, 95},                      // Yen, Ro, keypad comma
+    KeyPair{0x5D, 124}, KeyPair{0x5E, 89},  KeyPair{0x5F, 121},                     // Yen, Ro, keypad comma
     // Editing and whitespace.
     KeyPair{0x24, 28},  KeyPair{0x30, 15},  KeyPair{0x31, 57},  KeyPair{0x33, 14},  // Return Tab Space Backspace
     KeyPair{0x35, 1},   KeyPair{0x6E, 127},                                         // Escape, Menu
