@@ -101,20 +101,6 @@ TEST_F(AppDelegateTest, HotKeyArmsThenAClickDisarmsAndLocks)
     EXPECT_EQ(loader->seenAtLock, Strings{"lock.fill | " + idleMenu[0]});
 }
 
-TEST_F(AppDelegateTest, DriftAfterTheGracePeriodLocksOnce)
-{
-    launch();
-    pressDefault();
-    runLoop().setMouseLocation({0, 0});
-    runLoop().advance(2s);
-    EXPECT_EQ(icon(), "eye.fill");
-    runLoop().setMouseLocation({700, 450});
-    runLoop().advance(40ms);
-    runLoop().setMouseLocation({760, 450});
-    runLoop().advance(1s);
-    EXPECT_EQ(loader->seenAtLock, Strings{"lock.fill | " + idleMenu[0]});
-}
-
 TEST_F(AppDelegateTest, HotKeyWhileArmingOrArmedDisarmsWithoutLocking)
 {
     launch();
