@@ -4,7 +4,8 @@ CENDREL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libxcb-randr0-dev libxcb-xtest0-dev
     libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev
-    xvfb x11-xserver-utils xdotool dbus python3 python3-dbus python3-gi
+    pkg-config
+    xvfb xfonts-base x11-xserver-utils xdotool dbus python3 python3-dbus python3-gi
 )
 
 # Installs whatever of the list is missing (needs root or sudo).
