@@ -12,7 +12,7 @@ void BM_ArmedPollTick(benchmark::State& state)
 {
     SimPlatform sim;
     sim.install();
-    sim.runLoop().setMouseLocation({700, 450});
+    sim.pointer = {700, 450};
     auto monitor = std::make_shared<ArmMonitor>();
     monitor->arm();
     sim.runLoop().advance(Seconds{2.0});
@@ -24,7 +24,7 @@ void BM_ArmedPollTick(benchmark::State& state)
     for (auto _ : state) {
         // Small moves within the threshold, so the monitor stays armed.
         wobble = wobble > 10 ? 0 : wobble + 1;
-        sim.runLoop().setMouseLocation({700 + wobble, 450 - wobble});
+        sim.pointer = {700 + wobble, 450 - wobble};
         sim.runLoop().advance(ArmMonitor::pollInterval);
     }
     benchmark::DoNotOptimize(monitor->state());

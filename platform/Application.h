@@ -1,20 +1,23 @@
-// The application object: delegate, run loop entry, activation and the one
+// The application: its run loop entry, its place on the desktop and the one
 // modal alert the program ever shows.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace cendrel {
 
-class ApplicationDelegate {
+// Held while the guard must keep time: the system does not throttle the
+// program's timers while one lives.
+class Activity {
 public:
-    virtual ~ApplicationDelegate() = default;
-    // Called once, on the main thread, when launching has finished.
-    virtual void applicationDidFinishLaunching() = 0;
+    Activity() = default;
+    Activity(const Activity&) = delete;
+    Activity& operator=(const Activity&) = delete;
+    virtual ~Activity() = default;
 };
-
-enum class ActivationPolicy : int { regular = 0, accessory = 1, prohibited = 2 };
 
 class Application {
 public:
@@ -23,15 +26,22 @@ public:
     Application& operator=(const Application&) = delete;
     virtual ~Application() = default;
 
-    // The application refers to its delegate without owning it.
-    virtual void setDelegate(std::weak_ptr<ApplicationDelegate> delegate) = 0;
-    // Returns only when the application stops its run loop.
-    virtual void run() = 0;
-    virtual void setActivationPolicy(ActivationPolicy policy) = 0;
+    // Runs the application; `didFinishLaunching` is called once, on the main
+    // thread, when launching is complete. Returns only when it stops.
+    virtual void run(std::function<void()> didFinishLaunching) = 0;
+    // No Dock icon or application menu: the status item is the whole face,
+    // and closing the last window does not end the program.
+    virtual void becomeAccessory() = 0;
     virtual void terminate() = 0;
-    virtual void activateIgnoringOtherApps(bool flag) = 0;
-    // A modal alert with its default single button; returns once dismissed.
-    virtual void runModalAlert(const std::string& messageText, const std::string& informativeText) = 0;
+    // A modal alert with one default button; returns once dismissed. The
+    // application is brought forward first, so the alert has the focus.
+    virtual void showAlert(const std::string& message, const std::string& information) = 0;
+    // Tells the owner something urgent without stopping the program (a
+    // desktop notification), where the system offers that; logging is the
+    // caller's business.
+    virtual void notify(const std::string& title, const std::string& body) = 0;
+    // Keeps timers on time until the activity is released.
+    virtual std::unique_ptr<Activity> beginActivity(std::string_view reason) = 0;
 };
 
 } // namespace cendrel

@@ -1,17 +1,13 @@
-// The system's login-item service, for the application itself.
+// Starting the application when the user logs in.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace cendrel {
 
-// SMAppServiceStatus: notRegistered 0, enabled 1, requiresApproval 2, notFound 3.
-constexpr std::int64_t loginItemStatusEnabled = 1;
-
 struct LoginItemError {
-    // The error written out as text, for the log.
+    // The error written out in full, for the log.
     std::string description;
     // The text meant for the user, for the alert.
     std::string localizedDescription;
@@ -25,10 +21,10 @@ public:
     virtual ~LoginItems() = default;
 
     // Read afresh at every call; never cached.
-    virtual std::int64_t status() = 0;
-    // Nothing on success, the error when the service refused.
-    virtual std::optional<LoginItemError> registerMainApp() = 0;
-    virtual std::optional<LoginItemError> unregisterMainApp() = 0;
+    virtual bool isEnabled() = 0;
+    // Nothing on success, the error when the system refused.
+    virtual std::optional<LoginItemError> enable() = 0;
+    virtual std::optional<LoginItemError> disable() = 0;
 };
 
 } // namespace cendrel

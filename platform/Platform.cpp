@@ -19,9 +19,9 @@ std::optional<Platform>& installed()
 
 void installPlatform(Platform platform)
 {
-    assert(platform.application && platform.runLoop && platform.screens && platform.statusBar && platform.panels &&
-           platform.userDefaults && platform.hotKeyEvents && platform.keyboardLayout && platform.loginItems &&
-           platform.loader && platform.systemLog);
+    assert(platform.application && platform.runLoop && platform.input && platform.screens && platform.statusBar &&
+           platform.panels && platform.preferences && platform.hotKeys && platform.keyboardLayout &&
+           platform.loginItems && platform.screenLocker && platform.systemLog);
     installed() = std::move(platform);
 }
 

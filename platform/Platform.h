@@ -4,37 +4,39 @@
 #pragma once
 
 #include "Application.h"
-#include "HotKeyEvents.h"
+#include "HotKeys.h"
+#include "Input.h"
 #include "KeyboardLayout.h"
-#include "Loader.h"
 #include "LoginItems.h"
-#include "Panels.h"
+#include "Preferences.h"
+#include "RecorderPanel.h"
 #include "RunLoop.h"
+#include "ScreenLocker.h"
 #include "Screens.h"
 #include "StatusBar.h"
 #include "SystemLog.h"
-#include "UserDefaults.h"
 
 #include <memory>
 
 namespace cendrel {
 
-// Which operating system's conventions the core follows where the systems
-// differ in what they offer (how the screen gets locked).
+// Which family of systems this is, where the core's words for them differ
+// (what the lock service is called in the log).
 enum class SystemFlavor { macOS, freedesktop };
 
 struct Platform {
     SystemFlavor flavor = SystemFlavor::macOS;
     std::shared_ptr<Application> application;
     std::shared_ptr<RunLoop> runLoop;
+    std::shared_ptr<Input> input;
     std::shared_ptr<Screens> screens;
     std::shared_ptr<StatusBar> statusBar;
     std::shared_ptr<Panels> panels;
-    std::shared_ptr<UserDefaults> userDefaults;
-    std::shared_ptr<HotKeyEvents> hotKeyEvents;
+    std::shared_ptr<Preferences> preferences;
+    std::shared_ptr<HotKeys> hotKeys;
     std::shared_ptr<KeyboardLayout> keyboardLayout;
     std::shared_ptr<LoginItems> loginItems;
-    std::shared_ptr<Loader> loader;
+    std::shared_ptr<ScreenLocker> screenLocker;
     std::shared_ptr<SystemLog> systemLog;
 };
 

@@ -1,63 +1,41 @@
-// The system status bar: one item with a button image and a menu. Menu
-// entries reach their target by action (selector) name, as AppKit does.
+// The status item: one icon in the system status bar, and its menu. The core
+// decides what they show; a backend only presents it.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace cendrel {
 
-// Receives the action of a chosen menu entry, by selector name ("toggleArm").
-class MenuTarget {
-public:
-    virtual ~MenuTarget() = default;
-    virtual void performAction(std::string_view action) = 0;
-};
+// What the icon shows. Each backend draws its own picture of each.
+enum class StatusIcon { idle, arming, armed };
 
-class Image {
-public:
-    Image() = default;
-    Image(const Image&) = delete;
-    Image& operator=(const Image&) = delete;
-    virtual ~Image() = default;
-    // Drawn as a template, tinted by the system to suit the menu bar.
-    virtual void setTemplate(bool isTemplate) = 0;
-};
+struct MenuEntry {
+    enum class Kind { action, information, separator };
+    Kind kind = Kind::separator;
+    std::string title;
+    // Called on the main thread when the user chooses an action entry.
+    std::function<void()> action;
+    // Shown with a check mark, on or off; false leaves no room for one.
+    bool checkable = false;
+    bool checked = false;
+    // A key answered while the menu is open, with the system's usual
+    // modifier (Command, or Ctrl on Linux); empty for none.
+    std::string keyEquivalent;
 
-class StatusBarButton {
-public:
-    StatusBarButton() = default;
-    StatusBarButton(const StatusBarButton&) = delete;
-    StatusBarButton& operator=(const StatusBarButton&) = delete;
-    virtual ~StatusBarButton() = default;
-    // Replaces the image; a null image leaves the button without one.
-    virtual void setImage(std::shared_ptr<Image> image) = 0;
-    virtual std::shared_ptr<Image> image() = 0;
-};
-
-enum class MenuItemState : int { off = 0, on = 1 };
-
-class MenuItem {
-public:
-    MenuItem() = default;
-    MenuItem(const MenuItem&) = delete;
-    MenuItem& operator=(const MenuItem&) = delete;
-    virtual ~MenuItem() = default;
-    // The target is held weakly, as AppKit does.
-    virtual void setTarget(std::weak_ptr<MenuTarget> target) = 0;
-    virtual void setEnabled(bool enabled) = 0;
-    virtual void setState(MenuItemState state) = 0;
-};
-
-class Menu {
-public:
-    Menu() = default;
-    Menu(const Menu&) = delete;
-    Menu& operator=(const Menu&) = delete;
-    virtual ~Menu() = default;
-    // Appends at the end.
-    virtual void addItem(std::shared_ptr<MenuItem> item) = 0;
+    static MenuEntry makeAction(std::string title, std::function<void()> action, std::string keyEquivalent = {})
+    {
+        return {Kind::action, std::move(title), std::move(action), false, false, std::move(keyEquivalent)};
+    }
+    // Greyed out: there to be read, not chosen.
+    static MenuEntry makeInformation(std::string title)
+    {
+        return {Kind::information, std::move(title), {}, false, false, {}};
+    }
+    static MenuEntry makeSeparator() { return {}; }
 };
 
 class StatusItem {
@@ -65,11 +43,25 @@ public:
     StatusItem() = default;
     StatusItem(const StatusItem&) = delete;
     StatusItem& operator=(const StatusItem&) = delete;
+    // Takes the item out of the bar.
     virtual ~StatusItem() = default;
-    // May be null.
-    virtual std::shared_ptr<StatusBarButton> button() = 0;
-    // Shown when the item is clicked; the previous menu is dropped.
-    virtual void setMenu(std::shared_ptr<Menu> menu) = 0;
+
+    virtual void setIcon(StatusIcon icon) = 0;
+    // A short text shown when the pointer rests on the icon, where the system
+    // has such a thing.
+    virtual void setToolTip(const std::string& text) = 0;
+    // Replaces the whole menu. A menu on screen may go on showing the old
+    // entries; choosing one of them still calls its action.
+    virtual void setMenu(std::vector<MenuEntry> entries) = 0;
+    // Sets the check mark of one entry of the current menu in place.
+    virtual void setChecked(std::size_t index, bool checked) = 0;
+};
+
+// Told when the menu opens and closes; both on the main thread. A chosen
+// entry's action may come before or after the close.
+struct StatusItemObserver {
+    std::function<void()> menuWillOpen;
+    std::function<void()> menuDidClose;
 };
 
 class StatusBar {
@@ -79,18 +71,8 @@ public:
     StatusBar& operator=(const StatusBar&) = delete;
     virtual ~StatusBar() = default;
 
-    // length -1 is variable: the width follows the content. The item stays in
-    // the bar while a reference to it lives.
-    virtual std::shared_ptr<StatusItem> statusItemWithLength(double length) = 0;
-    // Null for a symbol name the system does not know.
-    virtual std::shared_ptr<Image> imageWithSystemSymbolName(const std::string& name,
-                                                             const std::string& accessibilityDescription) = 0;
-    virtual std::shared_ptr<Menu> newMenu() = 0;
-    // An empty action means none. The key equivalent is taken with the default
-    // Command modifier; an empty one means none.
-    virtual std::shared_ptr<MenuItem> newMenuItem(const std::string& title, const std::string& action,
-                                                  const std::string& keyEquivalent) = 0;
-    virtual std::shared_ptr<MenuItem> separatorItem() = 0;
+    // A new item in the bar, with no icon and an empty menu until told.
+    virtual std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) = 0;
 };
 
 } // namespace cendrel

@@ -4,35 +4,26 @@
 #include "ScreenLock.h"
 
 #include <utility>
+#include <vector>
 
 namespace cendrel {
 
 namespace {
 
-constexpr double variableStatusItemLength = -1;
-constexpr const char* accessibilityDescription = "Cendrel";
+// Long enough for any tray host to report the click that locked the screen.
+constexpr Seconds menuArmingBlockTime{1.0};
 
-const char* symbolName(ArmMonitor::State state)
+StatusIcon iconFor(ArmMonitor::State state)
 {
     switch (state) {
     case ArmMonitor::State::idle:
-        return "lock.fill";
+        return StatusIcon::idle;
     case ArmMonitor::State::arming:
-        return "lock.open.fill";
+        return StatusIcon::arming;
     case ArmMonitor::State::armed:
-        return "eye.fill";
+        return StatusIcon::armed;
     }
-    return "lock.fill";
-}
-
-bool launchesAtLogin()
-{
-    return platform().loginItems->status() == loginItemStatusEnabled;
-}
-
-MenuItemState checkMark(bool on)
-{
-    return on ? MenuItemState::on : MenuItemState::off;
+    return StatusIcon::idle;
 }
 
 } // namespace
@@ -52,40 +43,27 @@ AppDelegate::~AppDelegate()
     loginMenuItem.reset();
 }
 
+template <typename Method> std::function<void()> AppDelegate::action(Method method)
+{
+    return [weak = weak_from_this(), method] {
+        if (auto self = weak.lock())
+            ((*self).*method)();
+    };
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
-    platform().application->setActivationPolicy(ActivationPolicy::accessory);
+    platform().application->becomeAccessory();
     setupStatusItem();
-    hotKeyManager->onTrigger = [weak = weak_from_this()] {
-        if (auto self = weak.lock())
-            self->handleTrigger();
-    };
+    hotKeyManager->onTrigger = action(&AppDelegate::toggleArm);
     hotKeyManager->registerShortcut(shortcut);
     monitor->onStateChange = [weak = weak_from_this()](ArmMonitor::State state) {
         if (auto self = weak.lock())
             self->updateForState(state);
     };
+    monitor->onTrigger = action(&AppDelegate::lockedByInput);
     // The monitor never reports its initial state; show it ourselves.
     updateForState(ArmMonitor::State::idle);
-}
-
-void AppDelegate::performAction(std::string_view action)
-{
-    if (action == "toggleArm")
-        toggleArm();
-    else if (action == "lockNow")
-        lockNow();
-    else if (action == "changeShortcut")
-        changeShortcut();
-    else if (action == "toggleLaunchAtLogin")
-        toggleLaunchAtLogin();
-    else if (action == "quit")
-        quit();
-}
-
-void AppDelegate::handleTrigger()
-{
-    toggleArm();
 }
 
 void AppDelegate::toggleArm()
@@ -96,6 +74,13 @@ void AppDelegate::toggleArm()
         monitor->disarm();
 }
 
+void AppDelegate::armFromMenu()
+{
+    if (menuArmingBlocked)
+        return;
+    monitor->arm();
+}
+
 void AppDelegate::lockNow()
 {
     monitor->disarm();
@@ -104,10 +89,21 @@ void AppDelegate::lockNow()
 
 void AppDelegate::changeShortcut()
 {
-    recorder->show(shortcut, [weak = weak_from_this()](const Shortcut& captured) {
-        if (auto self = weak.lock())
-            self->handleCapture(captured);
-    });
+    // The recorder must see the press of the current shortcut too.
+    hotKeyManager->suspend();
+    recorder->show(
+        shortcut,
+        [weak = weak_from_this()](const Shortcut& captured) -> std::optional<std::string> {
+            if (auto self = weak.lock())
+                return self->handleCapture(captured);
+            return std::nullopt;
+        },
+        [weak = weak_from_this()] {
+            if (auto self = weak.lock()) {
+                self->hotKeyManager->resume();
+                self->rebuildMenu();
+            }
+        });
 }
 
 void AppDelegate::quit()
@@ -115,29 +111,74 @@ void AppDelegate::quit()
     platform().application->terminate();
 }
 
-void AppDelegate::handleCapture(const Shortcut& captured)
+std::optional<std::string> AppDelegate::handleCapture(const Shortcut& captured)
 {
+    if (!hotKeyManager->registerShortcut(captured))
+        return captured.displayString() + " is not available — try another";
     shortcut = captured;
-    UserDefaults& defaults = *platform().userDefaults;
-    defaults.setInteger(std::int64_t{shortcut.keyCode}, Shortcut::keyCodeKey);
-    defaults.setInteger(std::int64_t{shortcut.carbonModifiers}, Shortcut::carbonModifiersKey);
-    hotKeyManager->registerShortcut(shortcut);
+    if (!shortcut.save()) {
+        const Platform& system = platform();
+        system.systemLog->log("Cendrel: could not save the shortcut; it will be forgotten when Cendrel quits");
+        // Shown once the recorder has closed, not over it.
+        system.runLoop->post([] {
+            platform().application->showAlert("Couldn't save the shortcut",
+                                              "The new shortcut works until Cendrel quits, but it could not be "
+                                              "stored, so the previous one will be back at the next start.");
+        });
+    }
     rebuildMenu();
+    return std::nullopt;
+}
+
+void AppDelegate::lockedByInput()
+{
+    menuArmingBlocked = true;
+    menuArmingUnblock = platform().runLoop->scheduleTimer(menuArmingBlockTime, false, [weak = weak_from_this()] {
+        if (auto self = weak.lock())
+            self->menuArmingBlocked = false;
+    });
+}
+
+void AppDelegate::menuWillOpen()
+{
+    monitor->holdGracePeriod(true);
+    menuArmingBlocked = false;
+    menuArmingUnblock.reset();
+    // Another program may have given the combination up since.
+    if (!shortcutWorks() && !recorder->isRecording() && hotKeyManager->resume())
+        rebuildMenu();
+}
+
+void AppDelegate::menuDidClose()
+{
+    // On a later pass: an entry chosen from the menu is handled first, so
+    // "Disarm" still finds the grace period running.
+    platform().runLoop->post([weak = weak_from_this()] {
+        if (auto self = weak.lock())
+            self->monitor->holdGracePeriod(false);
+    });
+}
+
+bool AppDelegate::shortcutWorks() const
+{
+    return hotKeyManager->isActive() || recorder->isRecording();
 }
 
 void AppDelegate::setupStatusItem()
 {
-    statusItem = platform().statusBar->statusItemWithLength(variableStatusItemLength);
+    statusItem =
+        platform().statusBar->makeStatusItem({action(&AppDelegate::menuWillOpen), action(&AppDelegate::menuDidClose)});
     rebuildMenu();
 }
 
 void AppDelegate::updateForState(ArmMonitor::State state)
 {
-    if (auto button = statusItem->button()) {
-        button->setImage(platform().statusBar->imageWithSystemSymbolName(symbolName(state), accessibilityDescription));
-        if (auto image = button->image())
-            image->setTemplate(true);
+    if (state == ArmMonitor::State::arming) {
+        keysWatched = platform().input->canWatchKeyPresses();
+        if (!keysWatched)
+            platform().systemLog->log("Cendrel: key presses cannot be watched; only the pointer guards while armed");
     }
+    statusItem->setIcon(iconFor(state));
     rebuildMenu();
 }
 
@@ -145,71 +186,80 @@ std::string AppDelegate::statusLine() const
 {
     switch (monitor->state()) {
     case ArmMonitor::State::idle:
+        if (!shortcutWorks())
+            return "Idle — " + shortcut.displayString() + " is not active, use Arm Now";
         return "Idle — press " + shortcut.displayString() + " to arm";
     case ArmMonitor::State::arming:
+        if (!keysWatched)
+            return "Arming… key presses will not be watched";
         return "Arming… take your hand off the trackpad";
     case ArmMonitor::State::armed:
+        if (!keysWatched)
+            return "● Armed — key presses are not watched";
         return "● Armed — any input will lock";
+    }
+    return {};
+}
+
+std::string AppDelegate::toolTip() const
+{
+    switch (monitor->state()) {
+    case ArmMonitor::State::idle:
+        return "Cendrel: idle, " + shortcut.displayString() + (shortcutWorks() ? " arms" : " is not active");
+    case ArmMonitor::State::arming:
+        return "Cendrel: arming";
+    case ArmMonitor::State::armed:
+        return "Cendrel: armed";
     }
     return {};
 }
 
 void AppDelegate::rebuildMenu()
 {
-    StatusBar& bar = *platform().statusBar;
-    const std::weak_ptr<MenuTarget> target = weak_from_this();
-    auto menu = bar.newMenu();
-
-    auto addAction = [&](const std::string& title, const char* action, const char* keyEquivalent = "") {
-        auto item = bar.newMenuItem(title, action, keyEquivalent);
-        item->setTarget(target);
-        item->setEnabled(true);
-        menu->addItem(item);
-    };
-    auto addInformation = [&](const std::string& title) {
-        auto item = bar.newMenuItem(title, "", "");
-        item->setEnabled(false);
-        menu->addItem(item);
-    };
-
-    addInformation(statusLine());
-    menu->addItem(bar.separatorItem());
-    addAction(monitor->state() == ArmMonitor::State::idle ? "Arm Now" : "Disarm", "toggleArm");
-    addAction("Lock Screen Now", "lockNow");
-    menu->addItem(bar.separatorItem());
-    addInformation("Arm Shortcut:  " + shortcut.displayString());
-    addAction("Change Shortcut…", "changeShortcut");
-    menu->addItem(bar.separatorItem());
-
-    loginMenuItem = bar.newMenuItem("Launch at Login", "toggleLaunchAtLogin", "");
-    loginMenuItem->setTarget(target);
-    loginMenuItem->setEnabled(true);
-    loginMenuItem->setState(checkMark(launchesAtLogin()));
-    menu->addItem(loginMenuItem);
-
-    menu->addItem(bar.separatorItem());
-    addAction("Quit Cendrel", "quit", "q");
-    statusItem->setMenu(std::move(menu));
+    const bool idle = monitor->state() == ArmMonitor::State::idle;
+    std::vector<MenuEntry> entries;
+    entries.push_back(MenuEntry::makeInformation(statusLine()));
+    entries.push_back(MenuEntry::makeSeparator());
+    // Each entry does what it says, whatever the state when it is chosen.
+    entries.push_back(idle ? MenuEntry::makeAction("Arm Now", action(&AppDelegate::armFromMenu))
+                           : MenuEntry::makeAction("Disarm", [weak = std::weak_ptr(monitor)] {
+                                 if (auto armMonitor = weak.lock())
+                                     armMonitor->disarm();
+                             }));
+    entries.push_back(MenuEntry::makeAction("Lock Screen Now", action(&AppDelegate::lockNow)));
+    entries.push_back(MenuEntry::makeSeparator());
+    entries.push_back(MenuEntry::makeInformation("Arm Shortcut:  " + shortcut.displayString() +
+                                                 (shortcutWorks() ? "" : " (not active)")));
+    entries.push_back(MenuEntry::makeAction("Change Shortcut…", action(&AppDelegate::changeShortcut)));
+    entries.push_back(MenuEntry::makeSeparator());
+    MenuEntry login = MenuEntry::makeAction("Launch at Login", action(&AppDelegate::toggleLaunchAtLogin));
+    login.checkable = true;
+    login.checked = platform().loginItems->isEnabled();
+    loginMenuItem = entries.size();
+    entries.push_back(std::move(login));
+    entries.push_back(MenuEntry::makeSeparator());
+    entries.push_back(MenuEntry::makeAction("Quit Cendrel", action(&AppDelegate::quit), "q"));
+    statusItem->setToolTip(toolTip());
+    statusItem->setMenu(std::move(entries));
 }
 
 void AppDelegate::toggleLaunchAtLogin()
 {
-    setLaunchAtLogin(!launchesAtLogin());
+    setLaunchAtLogin(!platform().loginItems->isEnabled());
     if (loginMenuItem)
-        loginMenuItem->setState(checkMark(launchesAtLogin()));
+        statusItem->setChecked(*loginMenuItem, platform().loginItems->isEnabled());
 }
 
 void AppDelegate::setLaunchAtLogin(bool enabled)
 {
     const Platform& system = platform();
-    const bool isEnabled = launchesAtLogin();
-    if (enabled == isEnabled)
+    if (enabled == system.loginItems->isEnabled())
         return;
-    const auto error = enabled ? system.loginItems->registerMainApp() : system.loginItems->unregisterMainApp();
+    const auto error = enabled ? system.loginItems->enable() : system.loginItems->disable();
     if (!error)
         return;
     system.systemLog->log("Cendrel: launch-at-login change failed: " + error->description);
-    system.application->runModalAlert("Couldn't update Launch at Login", error->localizedDescription);
+    system.application->showAlert("Couldn't update Launch at Login", error->localizedDescription);
 }
 
 } // namespace cendrel

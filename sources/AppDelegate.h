@@ -2,37 +2,35 @@
 // at launch, and keeps the status item and its menu in step with the state.
 #pragma once
 
-#include "Application.h"
 #include "ArmMonitor.h"
 #include "HotKeyManager.h"
 #include "RecorderWindow.h"
 #include "Shortcut.h"
 #include "StatusBar.h"
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
-#include <string_view>
 
 namespace cendrel {
 
-class AppDelegate : public ApplicationDelegate, public MenuTarget, public std::enable_shared_from_this<AppDelegate> {
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 public:
-    // Loads the stored shortcut and installs the hot-key handler; shows
-    // nothing until launching has finished.
+    // Loads the stored shortcut; shows nothing and registers nothing until
+    // launching has finished.
     AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
     // Releases the fields in declaration order and does nothing else: no
     // disarming, nothing saved.
-    ~AppDelegate() override;
+    ~AppDelegate();
 
-    void applicationDidFinishLaunching() override;
-    // The menu reaches its actions by name: "toggleArm", "lockNow",
-    // "changeShortcut", "toggleLaunchAtLogin", "quit". Others are ignored.
-    void performAction(std::string_view action) override;
+    void applicationDidFinishLaunching();
 
 private:
     void toggleArm();
+    void armFromMenu();
     void lockNow();
     void changeShortcut();
     void toggleLaunchAtLogin();
@@ -42,16 +40,30 @@ private:
     void updateForState(ArmMonitor::State state);
     void rebuildMenu();
     std::string statusLine() const;
+    std::string toolTip() const;
     void setLaunchAtLogin(bool enabled);
-    void handleTrigger();
-    void handleCapture(const Shortcut& captured);
+    void menuWillOpen();
+    void menuDidClose();
+    void lockedByInput();
+    std::optional<std::string> handleCapture(const Shortcut& captured);
+    bool shortcutWorks() const;
 
-    std::shared_ptr<StatusItem> statusItem;
+    // Wraps an action so that it runs only while this controller exists.
+    template <typename Method> std::function<void()> action(Method method);
+
+    std::unique_ptr<StatusItem> statusItem;
     std::shared_ptr<HotKeyManager> hotKeyManager;
     std::shared_ptr<RecorderWindow> recorder;
     std::shared_ptr<ArmMonitor> monitor;
     Shortcut shortcut;
-    std::shared_ptr<MenuItem> loginMenuItem;
+    // Where the "Launch at Login" entry sits in the current menu.
+    std::optional<std::size_t> loginMenuItem;
+    // Whether key presses can be seen while armed, as found at the last arming.
+    bool keysWatched = true;
+    // Set when input locked the screen while the menu may be on screen: the
+    // menu's report of that same click must not arm the guard again.
+    bool menuArmingBlocked = false;
+    std::unique_ptr<Timer> menuArmingUnblock;
 };
 
 } // namespace cendrel

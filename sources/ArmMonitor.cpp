@@ -9,8 +9,8 @@ namespace cendrel {
 
 namespace {
 
-// NSMouseInRect, not flipped: the left and top edges are inside, the right
-// and bottom edges outside.
+// The left and top edges are inside, the right and bottom edges outside, as
+// AppKit decides which screen holds a point in y-up coordinates.
 bool mouseInRect(Point p, Rect r)
 {
     return r.x <= p.x && p.x < r.x + r.width && r.y < p.y && p.y <= r.y + r.height;
@@ -30,17 +30,22 @@ void ArmMonitor::arm()
     state_ = State::arming;
     if (onStateChange)
         onStateChange(state_);
-    graceTimer = platform().runLoop->scheduledTimer(Seconds{graceSeconds}, false, [weak = weak_from_this()] {
+    // The callback may have disarmed us: then there is no grace period to run.
+    if (state_ != State::arming)
+        return;
+    const Platform& system = platform();
+    activity = system.application->beginActivity("Cendrel is guarding this computer");
+    graceOver = false;
+    graceTimer = system.runLoop->scheduleTimer(Seconds{graceSeconds}, false, [weak = weak_from_this()] {
         if (auto self = weak.lock())
-            self->beginMonitoring();
+            self->graceElapsed();
     });
 }
 
 void ArmMonitor::disarm()
 {
     // Released in every state, the grace timer first, so a cancelled grace
-    // period never reaches the armed entry: even one scheduled after a
-    // callback had already disarmed us.
+    // period never reaches the armed entry.
     releaseWatches();
     if (state_ == State::idle)
         return;
@@ -49,26 +54,36 @@ void ArmMonitor::disarm()
         onStateChange(state_);
 }
 
+void ArmMonitor::holdGracePeriod(bool held)
+{
+    graceHeld = held;
+    if (!held && graceOver && state_ == State::arming)
+        beginMonitoring();
+}
+
+void ArmMonitor::graceElapsed()
+{
+    if (state_ != State::arming)
+        return;
+    graceOver = true;
+    if (!graceHeld)
+        beginMonitoring();
+}
+
 void ArmMonitor::releaseWatches()
 {
-    if (graceTimer) {
-        graceTimer->invalidate();
-        graceTimer.reset();
-    }
-    if (pollTimer) {
-        pollTimer->invalidate();
-        pollTimer.reset();
-    }
-    if (globalMonitor) {
-        platform().runLoop->removeMonitor(globalMonitor);
-        globalMonitor.reset();
-    }
+    graceTimer.reset();
+    pollTimer.reset();
+    globalMonitor.reset();
+    activity.reset();
+    graceOver = false;
 }
 
 void ArmMonitor::beginMonitoring()
 {
-    RunLoop& runLoop = *platform().runLoop;
-    baseline = runLoop.mouseLocation();
+    const Platform& system = platform();
+    graceOver = false;
+    baseline = system.input->pointerLocation();
     thresholdPoints = computeThreshold(baseline);
     state_ = State::armed;
     if (onStateChange)
@@ -76,12 +91,11 @@ void ArmMonitor::beginMonitoring()
     // The callback may have disarmed us; then there is nothing to watch for.
     if (state_ != State::armed)
         return;
-    pollTimer = runLoop.scheduledTimer(pollInterval, true, [weak = weak_from_this()] {
+    pollTimer = system.runLoop->scheduleTimer(pollInterval, true, [weak = weak_from_this()] {
         if (auto self = weak.lock())
             self->pollTick();
     });
-    runLoop.addTimerForCommonModes(pollTimer);
-    globalMonitor = runLoop.addGlobalMonitor(watchedEventMask, [weak = weak_from_this()](const Event&) {
+    globalMonitor = system.input->watchInput([weak = weak_from_this()] {
         if (auto self = weak.lock())
             self->inputReceived();
     });
@@ -89,18 +103,18 @@ void ArmMonitor::beginMonitoring()
 
 double ArmMonitor::computeThreshold(Point at) const
 {
-    const Platform& system = platform();
+    Screens& screens = *platform().screens;
     std::optional<Rect> chosen;
-    for (const Rect& frame : system.screens->screenFrames()) {
+    for (const Rect& frame : screens.screenFrames()) {
         if (mouseInRect(at, frame)) {
             chosen = frame;
             break;
         }
     }
     if (!chosen)
-        chosen = system.screens->mainScreenFrame();
+        chosen = screens.mainScreenFrame();
     const Rect frame = chosen.value_or(fallbackScreen);
-    // CGRectGetWidth and CGRectGetHeight measure a standardised rectangle.
+    // Width and height of a standardised rectangle, as CoreGraphics measures.
     const double w = std::fabs(frame.width);
     const double h = std::fabs(frame.height);
     return driftTolerance * std::sqrt(w * w + h * h);
@@ -108,7 +122,7 @@ double ArmMonitor::computeThreshold(Point at) const
 
 void ArmMonitor::pollTick()
 {
-    const Point p = platform().runLoop->mouseLocation();
+    const Point p = platform().input->pointerLocation();
     const double dx = p.x - baseline.x;
     const double dy = p.y - baseline.y;
     const double distance = std::sqrt(dx * dx + dy * dy);
@@ -125,6 +139,8 @@ void ArmMonitor::inputReceived()
 void ArmMonitor::trigger()
 {
     disarm();
+    if (onTrigger)
+        onTrigger();
     ScreenLock::lock();
 }
 

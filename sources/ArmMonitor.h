@@ -1,14 +1,14 @@
 // The arm state machine: idle, a grace period, then a watch on the pointer
-// and on input sent to other applications that locks the screen.
+// and on every click, key press and scroll that locks the screen.
 #pragma once
 
+#include "Application.h"
+#include "Input.h"
 #include "RunLoop.h"
 #include "Types.h"
 
 #include <functional>
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace cendrel {
 
@@ -16,11 +16,6 @@ class ArmMonitor : public std::enable_shared_from_this<ArmMonitor> {
 public:
     enum class State { idle, arming, armed };
 
-    // Button presses, key presses and scrolls; releases, drags, plain moves and
-    // modifier changes are left to the pointer poll or ignored.
-    static constexpr std::uint64_t watchedEventMask =
-        eventMask(EventType::leftMouseDown) | eventMask(EventType::rightMouseDown) | eventMask(EventType::keyDown) |
-        eventMask(EventType::scrollWheel) | eventMask(EventType::otherMouseDown);
     static constexpr Seconds pollInterval{0.04};
     // Used for the threshold when there is no screen at all.
     static constexpr Rect fallbackScreen{0, 0, 1440, 900};
@@ -37,6 +32,9 @@ public:
     // synchronously from inside the operation that changed it; never for a
     // no-op and never at construction.
     std::function<void(State)> onStateChange;
+    // Told when watched input has disarmed the monitor, right before the
+    // screen lock is requested.
+    std::function<void()> onTrigger;
 
     // Fraction of the screen diagonal the pointer may drift while armed.
     double driftTolerance = 0.03;
@@ -46,8 +44,13 @@ public:
     void arm();
     // Cancels everything and returns to idle; safe in every state.
     void disarm();
+    // While held (the status menu is open), a grace period that has run out
+    // waits, and ends when the hold is released: the owner is still at the
+    // computer. Watching, once begun, is never held.
+    void holdGracePeriod(bool held);
 
 private:
+    void graceElapsed();
     void beginMonitoring();
     double computeThreshold(Point at) const;
     void pollTick();
@@ -58,9 +61,13 @@ private:
     State state_ = State::idle;
     Point baseline{};
     double thresholdPoints = 0;
-    std::shared_ptr<Timer> pollTimer;
-    std::shared_ptr<Timer> graceTimer;
-    std::shared_ptr<EventMonitor> globalMonitor;
+    bool graceHeld = false;
+    bool graceOver = false;
+    std::unique_ptr<Timer> pollTimer;
+    std::unique_ptr<Timer> graceTimer;
+    std::unique_ptr<InputWatch> globalMonitor;
+    // Keeps the system from stretching our timers from arming to disarming.
+    std::unique_ptr<Activity> activity;
 };
 
 } // namespace cendrel

@@ -3,73 +3,64 @@
 #include "Platform.h"
 
 #include <string>
+#include <variant>
 
 namespace cendrel {
 
-HotKeyManager::HotKeyManager()
+bool HotKeyManager::registerShortcut(const Shortcut& shortcut)
 {
-    installHandler();
+    // The system may refuse a second registration of the same combination,
+    // even our own: an equal hot key is given up first.
+    if (registered == shortcut) {
+        registration.reset();
+        registered.reset();
+    }
+    if (!tryRegister(shortcut)) {
+        // The first shortcut asked for stays wanted, so that a later resume()
+        // tries it again; a refused replacement leaves the earlier one wanted.
+        if (!wanted)
+            wanted = shortcut;
+        return false;
+    }
+    wanted = shortcut;
+    suspended = false;
+    return true;
 }
 
-HotKeyManager::~HotKeyManager()
+void HotKeyManager::suspend()
 {
-    HotKeyEvents& events = *platform().hotKeyEvents;
-    if (hotKeyRef) {
-        events.unregisterEventHotKey(hotKeyRef);
-        hotKeyRef = nullptr;
-    }
-    if (eventHandler) {
-        events.removeEventHandler(eventHandler);
-        eventHandler = nullptr;
-    }
-    onTrigger = nullptr;
+    suspended = true;
+    registration.reset();
+    registered.reset();
 }
 
-void HotKeyManager::installHandler()
+bool HotKeyManager::resume()
 {
-    HotKeyEvents& events = *platform().hotKeyEvents;
-    const EventTypeSpec pressed{kEventClassKeyboard, kEventHotKeyPressed};
-    // The handler gets our plain address: it must not keep us alive, and it is
-    // removed before we go.
-    events.installEventHandler(events.applicationEventTarget(), &HotKeyManager::handlePress, 1, &pressed, this,
-                               &eventHandler);
+    suspended = false;
+    if (!wanted || registered == wanted)
+        return registration != nullptr;
+    return tryRegister(*wanted);
 }
 
-void HotKeyManager::registerShortcut(const Shortcut& shortcut)
+bool HotKeyManager::tryRegister(const Shortcut& shortcut)
 {
-    HotKeyEvents& events = *platform().hotKeyEvents;
-    if (hotKeyRef) {
-        events.unregisterEventHotKey(hotKeyRef);
-        hotKeyRef = nullptr;
-    }
-    const OSStatus status =
-        events.registerEventHotKey(shortcut.keyCode, shortcut.carbonModifiers, EventHotKeyID{signature, hotKeyID},
-                                   events.applicationEventTarget(), 0, &hotKeyRef);
-    if (status != noErr) {
-        hotKeyRef = nullptr;
-        platform().systemLog->log("Cendrel: failed to register hotkey (status " + std::to_string(status) + ")");
-    }
-}
-
-OSStatus HotKeyManager::handlePress(EventHandlerCallHandle, EventHandle event, void* userData)
-{
-    if (!userData)
-        return noErr;
-    auto self = static_cast<HotKeyManager*>(userData)->weak_from_this().lock();
-    if (!self)
-        return noErr;
     const Platform& system = platform();
-    EventHotKeyID pressed{};
-    system.hotKeyEvents->getEventParameter(event, kEventParamDirectObject, typeEventHotKeyID, nullptr, sizeof pressed,
-                                           nullptr, &pressed);
-    // Only the id half is ours to compare; the signature is not.
-    if (pressed.id == hotKeyID) {
-        system.runLoop->postToMainQueue([self] {
-            if (auto callback = self->onTrigger)
-                callback();
-        });
+    auto result = system.hotKeys->registerHotKey(shortcut.keyCode, shortcut.modifiers, [weak = weak_from_this()] {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        // A copy: the callback may replace itself.
+        if (auto callback = self->onTrigger)
+            callback();
+    });
+    if (auto* failure = std::get_if<HotKeyFailure>(&result)) {
+        system.systemLog->log("Cendrel: failed to register hotkey " + failure->reason);
+        return false;
     }
-    return noErr;
+    // The new one first, then the old one goes: never a moment without a hot key.
+    registration = std::move(std::get<std::unique_ptr<HotKeyRegistration>>(result));
+    registered = shortcut;
+    return true;
 }
 
 } // namespace cendrel

@@ -1,41 +1,47 @@
 // The one system-wide hot key, and its presses delivered on the main thread.
 #pragma once
 
-#include "HotKeyEvents.h"
+#include "HotKeys.h"
 #include "Shortcut.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace cendrel {
 
 class HotKeyManager : public std::enable_shared_from_this<HotKeyManager> {
 public:
-    static constexpr std::uint32_t signature = fourCharCode("CNDR");
-    static constexpr std::uint32_t hotKeyID = 1;
-
-    // Installs the press handler; registers no key yet.
-    HotKeyManager();
+    HotKeyManager() = default;
     HotKeyManager(const HotKeyManager&) = delete;
     HotKeyManager& operator=(const HotKeyManager&) = delete;
-    // Unregisters the hot key and removes the handler.
-    ~HotKeyManager();
 
-    // Replaces the registered hot key, also by an equal one. A refusal is
-    // logged; no hot key is active until the next successful call.
+    // Makes `shortcut` the hot key. A refusal is logged and leaves the
+    // earlier hot key wanted, and registered unless it was suspended or equal
+    // (an equal one is registered afresh, so it is gone then). True when
+    // `shortcut` is now active; success ends a suspension.
     // (`register` itself is a reserved word in C++.)
-    void registerShortcut(const Shortcut& shortcut);
+    bool registerShortcut(const Shortcut& shortcut);
+    // Gives the hot key up for a while (the recorder needs the key press);
+    // resume() registers it again.
+    void suspend();
+    // Registers the hot key again after suspend(), or after a refusal; true
+    // when it is active afterwards.
+    bool resume();
+    // Whether the last shortcut asked for is registered right now.
+    bool isActive() const { return registration != nullptr && !suspended && registered == wanted; }
 
     // Called on the main thread, on a later pass of the loop, once per press.
     // Read afresh when the press is delivered.
     std::function<void()> onTrigger;
 
 private:
-    void installHandler();
-    static OSStatus handlePress(EventHandlerCallHandle callRef, EventHandle event, void* userData);
+    bool tryRegister(const Shortcut& shortcut);
 
-    HotKeyHandle hotKeyRef = nullptr;
-    EventHandlerHandle eventHandler = nullptr;
+    std::optional<Shortcut> wanted;
+    std::optional<Shortcut> registered;
+    std::unique_ptr<HotKeyRegistration> registration;
+    bool suspended = false;
 };
 
 } // namespace cendrel

@@ -1,43 +1,45 @@
 // The small floating panel that records a new shortcut from one key press.
 #pragma once
 
-#include "Panels.h"
-#include "RunLoop.h"
+#include "RecorderPanel.h"
 #include "Shortcut.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace cendrel {
 
-class RecorderWindow : public WindowDelegate, public std::enable_shared_from_this<RecorderWindow> {
+class RecorderWindow : public std::enable_shared_from_this<RecorderWindow> {
 public:
+    // Answers a captured shortcut: nothing when it is taken, or the reason it
+    // cannot be used, which the panel shows while the recording goes on.
+    using CaptureHandler = std::function<std::optional<std::string>(const Shortcut&)>;
+
     // Shows nothing until asked to; the panel is built on first show.
     RecorderWindow() = default;
     RecorderWindow(const RecorderWindow&) = delete;
     RecorderWindow& operator=(const RecorderWindow&) = delete;
 
-    // Shows the panel and records. onCapture is called at most once per
-    // recording, synchronously while the key press is handled, before the
-    // panel hides; never on cancel, on the close button or without a modifier.
-    // A new call replaces the callback of an earlier one.
-    void show(const Shortcut& current, std::function<void(const Shortcut&)> onCapture);
-
-    void windowWillClose() override;
+    // Shows the panel and records. onCapture is called synchronously while a
+    // key press with a modifier is handled, before the panel hides; never on
+    // cancel, on the close button or without a modifier. onFinish is called
+    // once each recording ends, whichever way. A new call replaces the
+    // callbacks of an earlier one, which then ends without onFinish.
+    void show(const Shortcut& current, CaptureHandler onCapture, std::function<void()> onFinish = {});
+    bool isRecording() const { return recording; }
 
 private:
     void buildWindow();
-    void startMonitoring();
-    void stopMonitoring();
     void close();
-    std::optional<Event> handleKeyDown(const Event& event);
+    void finish();
+    void handleKeyPress(const KeyPress& press);
 
-    std::shared_ptr<Panel> window;
-    std::shared_ptr<EventMonitor> monitor;
-    std::shared_ptr<Label> promptLabel;
-    std::shared_ptr<Label> currentLabel;
-    std::function<void(const Shortcut&)> onCapture;
+    std::unique_ptr<RecorderPanel> window;
+    CaptureHandler onCapture;
+    std::function<void()> onFinish;
+    bool recording = false;
 };
 
 } // namespace cendrel

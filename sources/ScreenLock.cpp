@@ -2,73 +2,66 @@
 
 #include "Platform.h"
 
-#include <string>
+#include <string_view>
 
 namespace cendrel {
 
 namespace {
 
-const ScreenLock::Recipe macRecipe{
-    "/System/Library/PrivateFrameworks/login.framework/Versions/Current/login",
-    loaderModeNow,
-    "SACLockScreenImmediate",
-    "Cendrel: could not open login.framework, falling back",
-    "Cendrel: SACLockScreenImmediate not found, falling back",
-    "",
-    "/usr/bin/pmset",
-    {"displaysleepnow"},
+// What the log says when the system's own lock does not happen, by system.
+struct FailureLines {
+    std::string_view unavailable;
+    std::string_view missing;
+    std::string_view refused;
 };
 
-// The login manager locks the caller's session over the system bus, as
-// `loginctl lock-session` does; without it the display is switched off.
-const ScreenLock::Recipe freedesktopRecipe{
-    "org.freedesktop.login1",
-    loaderModeNow,
-    "Lock",
+constexpr FailureLines macLines{
+    "Cendrel: could not open login.framework, falling back",
+    "Cendrel: SACLockScreenImmediate not found, falling back",
+    // A plain C function cannot refuse; should a backend say so anyway, the
+    // lock still falls back.
+    "Cendrel: SACLockScreenImmediate failed, falling back",
+};
+
+constexpr FailureLines freedesktopLines{
     "Cendrel: could not reach login1, falling back",
     "Cendrel: login1 Lock not found, falling back",
     "Cendrel: login1 Lock failed, falling back",
-    "xset",
-    {"dpms", "force", "off"},
 };
+
+std::string_view lineFor(LockFailure failure)
+{
+    const FailureLines& lines = platform().flavor == SystemFlavor::freedesktop ? freedesktopLines : macLines;
+    switch (failure) {
+    case LockFailure::unavailable:
+        return lines.unavailable;
+    case LockFailure::missing:
+        return lines.missing;
+    case LockFailure::refused:
+        return lines.refused;
+    }
+    return lines.refused;
+}
 
 } // namespace
 
-const ScreenLock::Recipe& ScreenLock::recipe()
-{
-    return platform().flavor == SystemFlavor::freedesktop ? freedesktopRecipe : macRecipe;
-}
-
 void ScreenLock::lock()
 {
-    const Platform& system = platform();
-    const Recipe& how = recipe();
-    Loader& loader = *system.loader;
-    LibraryHandle library = loader.open(std::string(how.library), how.openMode);
-    if (!library) {
-        system.systemLog->log(how.openFailedLine);
+    platform().screenLocker->lockSession([](LockFailure failure) {
+        platform().systemLog->log(lineFor(failure));
         fallbackLock();
-        return;
-    }
-    if (FunctionHandle function = loader.lookup(library, std::string(how.function))) {
-        const bool called = loader.call(function);
-        if (!called && !how.callFailedLine.empty()) {
-            system.systemLog->log(how.callFailedLine);
-            fallbackLock();
-        }
-    } else {
-        system.systemLog->log(how.functionMissingLine);
-        fallbackLock();
-    }
-    loader.close(library);
+    });
 }
 
 void ScreenLock::fallbackLock()
 {
-    const Recipe& how = recipe();
-    std::vector<std::string> arguments(how.fallbackArguments.begin(), how.fallbackArguments.end());
-    // A start failure is dropped: the line that led here is already logged.
-    (void)platform().loader->startProcess(std::string(how.fallbackExecutable), arguments);
+    const Platform& system = platform();
+    if (system.screenLocker->sleepDisplay())
+        return;
+    // A guard that could not lock must never stay quiet about it.
+    system.systemLog->log("Cendrel: could not put the display to sleep either; the screen is NOT locked");
+    system.application->notify("Cendrel could not lock the screen",
+                               "Neither the session lock nor the display sleep worked. Lock the screen yourself.");
 }
 
 } // namespace cendrel

@@ -11,12 +11,6 @@ namespace cendrel {
 
 namespace {
 
-// NSEventModifierFlags bits that count as shortcut modifiers.
-constexpr std::uint64_t eventFlagShift = 0x20000;
-constexpr std::uint64_t eventFlagControl = 0x40000;
-constexpr std::uint64_t eventFlagOption = 0x80000;
-constexpr std::uint64_t eventFlagCommand = 0x100000;
-
 struct SpecialKey {
     std::uint32_t keyCode;
     std::string_view glyph;
@@ -34,17 +28,18 @@ constexpr std::array<SpecialKey, 26> specialKeys{{
 }};
 
 struct ModifierText {
-    std::uint32_t bit;
+    Modifier modifier;
+    std::uint32_t carbonBit;
     std::string_view glyph;
     std::string_view name;
 };
 
 // In the order they are written.
 constexpr std::array<ModifierText, 4> modifierTexts{{
-    {Shortcut::controlKey, "⌃", "Ctrl"},
-    {Shortcut::optionKey, "⌥", "Alt"},
-    {Shortcut::shiftKey, "⇧", "Shift"},
-    {Shortcut::cmdKey, "⌘", "Super"},
+    {Modifier::control, 0x1000, "⌃", "Ctrl"},
+    {Modifier::option, 0x800, "⌥", "Alt"},
+    {Modifier::shift, 0x200, "⇧", "Shift"},
+    {Modifier::command, 0x100, "⌘", "Super"},
 }};
 
 const SpecialKey* findSpecialKey(std::uint32_t keyCode)
@@ -60,54 +55,78 @@ const SpecialKey* findSpecialKey(std::uint32_t keyCode)
 
 // Stored values come from outside the program as well; only what fits the
 // 32-bit field is taken.
-std::optional<std::uint32_t> storedField(std::int64_t value)
+std::optional<std::uint32_t> storedField(std::optional<std::int64_t> value)
 {
-    if (value < 0 || value > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
+    if (!value || *value < 0 || *value > std::int64_t{std::numeric_limits<std::uint32_t>::max()})
         return std::nullopt;
-    return static_cast<std::uint32_t>(value);
+    return static_cast<std::uint32_t>(*value);
+}
+
+bool usesGlyphs()
+{
+    return platform().keyboardLayout->notation() == ShortcutNotation::glyphs;
 }
 
 } // namespace
 
 Shortcut Shortcut::load()
 {
-    UserDefaults& defaults = *platform().userDefaults;
-    if (!defaults.hasObject(keyCodeKey))
-        return defaultShortcut();
-    const std::int64_t storedKeyCode = defaults.integer(keyCodeKey);
-    const std::int64_t storedModifiers = defaults.integer(carbonModifiersKey);
-    if (storedModifiers == 0)
+    Preferences& preferences = *platform().preferences;
+    const auto storedKeyCode = preferences.integer(keyCodeKey);
+    if (!storedKeyCode)
         return defaultShortcut();
     const auto keyCode = storedField(storedKeyCode);
-    const auto modifiers = storedField(storedModifiers);
-    if (!keyCode || !modifiers)
+    const auto mask = storedField(preferences.integer(carbonModifiersKey));
+    if (!keyCode || !mask)
         return defaultShortcut();
-    return Shortcut{*keyCode, *modifiers};
+    const Modifiers modifiers = modifiersFromCarbon(*mask);
+    if (modifiers.empty())
+        return defaultShortcut();
+    return Shortcut{*keyCode, modifiers};
 }
 
-std::optional<Shortcut> Shortcut::from(const Event& event)
+bool Shortcut::save() const
 {
-    const std::uint64_t flags = event.modifierFlags;
-    std::uint32_t mask = 0;
-    if (flags & eventFlagCommand)
-        mask |= cmdKey;
-    if (flags & eventFlagShift)
-        mask |= shiftKey;
-    if (flags & eventFlagOption)
-        mask |= optionKey;
-    if (flags & eventFlagControl)
-        mask |= controlKey;
-    if (mask == 0)
+    Preferences& preferences = *platform().preferences;
+    const bool keySaved = preferences.setInteger(keyCodeKey, std::int64_t{keyCode});
+    const bool modifiersSaved = preferences.setInteger(carbonModifiersKey, std::int64_t{carbonModifiers()});
+    return keySaved && modifiersSaved;
+}
+
+std::optional<Shortcut> Shortcut::from(const KeyPress& press)
+{
+    const Modifiers modifiers = press.modifiers.shortcutModifiers();
+    if (modifiers.empty())
         return std::nullopt;
-    return Shortcut{event.keyCode, mask};
+    return Shortcut{press.keyCode, modifiers};
+}
+
+std::uint32_t Shortcut::carbonModifiers() const
+{
+    std::uint32_t mask = 0;
+    for (const ModifierText& modifier : modifierTexts) {
+        if (modifiers.contains(modifier.modifier))
+            mask |= modifier.carbonBit;
+    }
+    return mask;
+}
+
+Modifiers Shortcut::modifiersFromCarbon(std::uint32_t mask)
+{
+    Modifiers modifiers;
+    for (const ModifierText& modifier : modifierTexts) {
+        if ((mask & modifier.carbonBit) != 0)
+            modifiers.insert(modifier.modifier);
+    }
+    return modifiers;
 }
 
 std::string Shortcut::displayString() const
 {
-    const bool glyphs = platform().keyboardLayout->notation() == ShortcutNotation::glyphs;
+    const bool glyphs = usesGlyphs();
     std::string text;
     for (const ModifierText& modifier : modifierTexts) {
-        if ((carbonModifiers & modifier.bit) == 0)
+        if (!modifiers.contains(modifier.modifier))
             continue;
         if (glyphs) {
             text += modifier.glyph;
@@ -122,10 +141,8 @@ std::string Shortcut::displayString() const
 
 std::string Shortcut::keyName(std::uint32_t keyCode)
 {
-    if (const SpecialKey* special = findSpecialKey(keyCode)) {
-        const bool glyphs = platform().keyboardLayout->notation() == ShortcutNotation::glyphs;
-        return std::string(glyphs ? special->glyph : special->name);
-    }
+    if (const SpecialKey* special = findSpecialKey(keyCode))
+        return std::string(usesGlyphs() ? special->glyph : special->name);
     if (auto typed = character(keyCode))
         return uppercased(*typed);
     return "Key " + std::to_string(keyCode);
@@ -135,9 +152,9 @@ std::optional<std::string> Shortcut::character(std::uint32_t keyCode)
 {
     // The layout takes 16-bit key codes; a wider one (only ever from a
     // preference written outside the program) types nothing.
-    if (keyCode > std::numeric_limits<std::uint16_t>::max())
+    if (keyCode > std::numeric_limits<KeyCode>::max())
         return std::nullopt;
-    auto typed = platform().keyboardLayout->characterForKey(static_cast<std::uint16_t>(keyCode));
+    auto typed = platform().keyboardLayout->characterForKey(static_cast<KeyCode>(keyCode));
     if (typed && typed->empty())
         return std::nullopt;
     return typed;

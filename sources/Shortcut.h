@@ -1,8 +1,8 @@
 // The one global keyboard shortcut: a key by its position and a set of
-// modifiers, in the forms the hot-key registration and the preferences take.
+// modifiers, with its stored form and the text the user sees.
 #pragma once
 
-#include "RunLoop.h"
+#include "Keys.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,36 +11,35 @@
 namespace cendrel {
 
 struct Shortcut {
-    // Carbon's modifier bits, as the hot-key registration takes them.
-    static constexpr std::uint32_t cmdKey = 0x100;
-    static constexpr std::uint32_t shiftKey = 0x200;
-    static constexpr std::uint32_t optionKey = 0x800;
-    static constexpr std::uint32_t controlKey = 0x1000;
-
-    // The preference entries, both integers.
+    // The preference entries, both integers; the modifiers are stored as a
+    // Carbon mask, which is what the first versions wrote.
     static constexpr const char* keyCodeKey = "shortcut.keyCode";
     static constexpr const char* carbonModifiersKey = "shortcut.carbonModifiers";
 
-    // A macOS virtual key code: a position on the keyboard, not a character.
+    // A position on the keyboard (see KeyCode). 32 bits wide because the
+    // stored form is; one built from a key press never exceeds 65535.
     std::uint32_t keyCode = 37;
-    std::uint32_t carbonModifiers = cmdKey | optionKey;
-
-    constexpr Shortcut() = default;
-    constexpr Shortcut(std::uint32_t keyCode_, std::uint32_t carbonModifiers_)
-        : keyCode(keyCode_), carbonModifiers(carbonModifiers_)
-    {
-    }
+    // Control, Option, Shift and Command only.
+    Modifiers modifiers{Modifier::command, Modifier::option};
 
     // Key 37 (L on an ANSI keyboard) with Command and Option.
     static constexpr Shortcut defaultShortcut() { return Shortcut{}; }
 
-    // The stored shortcut, or the default when nothing usable is stored.
-    // Never fails and reports nothing.
+    // The stored shortcut, or the default when nothing usable is stored: a
+    // value out of range, or one without a real modifier, which would take a
+    // plain key away from every other program. Never fails; reports nothing.
     static Shortcut load();
+    // Writes both entries; false when either could not be written.
+    bool save() const;
 
-    // The shortcut a key-down event stands for, or nothing when the event
-    // carries none of Command, Option, Control and Shift.
-    static std::optional<Shortcut> from(const Event& event);
+    // The shortcut a key press stands for, or nothing when it carries none of
+    // Command, Option, Control and Shift.
+    static std::optional<Shortcut> from(const KeyPress& press);
+
+    // The Carbon mask of the stored form (Command 0x100, Shift 0x200,
+    // Option 0x800, Control 0x1000) and back; other bits have no modifier.
+    std::uint32_t carbonModifiers() const;
+    static Modifiers modifiersFromCarbon(std::uint32_t mask);
 
     // Modifiers then key name, in the current keyboard layout: "⌥⌘L" on macOS,
     // "Alt+Super+L" on Linux. Computed afresh at each call; never empty.

@@ -19,7 +19,9 @@ int main(int argc, char** argv)
         return 1;
     app = cendrel::platform().application;
     delegate = std::make_shared<cendrel::AppDelegate>();
-    app->setDelegate(delegate);
-    app->run();
+    app->run([weak = std::weak_ptr(delegate)] {
+        if (auto controller = weak.lock())
+            controller->applicationDidFinishLaunching();
+    });
     return 0;
 }

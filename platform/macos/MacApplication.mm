@@ -1,26 +1,29 @@
-// Application on macOS: NSApplication, an Objective-C delegate that hands
-// applicationDidFinishLaunching: to the core's delegate, and NSAlert. No gap.
+// Application on macOS: NSApplication with an Objective-C delegate for the
+// end of launching, NSAlert, user notifications, and NSProcessInfo activities
+// against App Nap. Gap: a notice shows only once the user has allowed
+// Cendrel's notifications (asked at the first one), and not while Cendrel is
+// the active application.
 #import <AppKit/AppKit.h>
+#import <UserNotifications/UserNotifications.h>
 
 #include "MacBackend.h"
 #include "MacStrings.h"
 
 #include <utility>
 
-// NSApplication holds its delegate weakly; MacApplication owns this one.
 @interface CNDApplicationDelegate : NSObject <NSApplicationDelegate>
-- (instancetype)initWithDelegate:(const std::weak_ptr<cendrel::ApplicationDelegate>&)delegate;
+- (instancetype)initWithDidFinishLaunching:(std::function<void()>)didFinishLaunching;
 @end
 
 @implementation CNDApplicationDelegate {
-    std::weak_ptr<cendrel::ApplicationDelegate> _delegate;
+    std::function<void()> _didFinishLaunching;
 }
 
-- (instancetype)initWithDelegate:(const std::weak_ptr<cendrel::ApplicationDelegate>&)delegate
+- (instancetype)initWithDidFinishLaunching:(std::function<void()>)didFinishLaunching
 {
     self = [super init];
     if (self != nil) {
-        _delegate = delegate;
+        _didFinishLaunching = std::move(didFinishLaunching);
     }
     return self;
 }
@@ -28,9 +31,17 @@
 - (void)applicationDidFinishLaunching:(NSNotification*)notification
 {
     (void)notification;
-    if (std::shared_ptr<cendrel::ApplicationDelegate> delegate = _delegate.lock()) {
-        delegate->applicationDidFinishLaunching();
+    if (_didFinishLaunching) {
+        _didFinishLaunching();
     }
+}
+
+// Without it macOS 14 and later log a warning at every launch; the program
+// restores no windows, so the secure form costs nothing.
+- (BOOL)applicationSupportsSecureRestorableState:(NSApplication*)app
+{
+    (void)app;
+    return YES;
 }
 
 @end
@@ -39,49 +50,90 @@ namespace cendrel {
 
 namespace {
 
-static_assert(static_cast<NSInteger>(ActivationPolicy::regular) == NSApplicationActivationPolicyRegular);
-static_assert(static_cast<NSInteger>(ActivationPolicy::accessory) == NSApplicationActivationPolicyAccessory);
-static_assert(static_cast<NSInteger>(ActivationPolicy::prohibited) == NSApplicationActivationPolicyProhibited);
+class MacActivity final : public Activity {
+public:
+    explicit MacActivity(id<NSObject> token) : token_(token) {}
+    ~MacActivity() override { [NSProcessInfo.processInfo endActivity:token_]; }
+
+private:
+    id<NSObject> token_;
+};
 
 class MacApplication final : public Application {
 public:
-    void setDelegate(std::weak_ptr<ApplicationDelegate> delegate) override
+    explicit MacApplication(void* startupPool) : startupPool_(startupPool) {}
+
+    void run(std::function<void()> didFinishLaunching) override
     {
-        delegate_ = [[CNDApplicationDelegate alloc] initWithDelegate:std::move(delegate)];
+        // NSApplication holds its delegate weakly: this object keeps it.
+        delegate_ = [[CNDApplicationDelegate alloc] initWithDidFinishLaunching:std::move(didFinishLaunching)];
         NSApplication.sharedApplication.delegate = delegate_;
+        if (startupPool_ != nullptr) {
+            objc_autoreleasePoolPop(startupPool_);
+            startupPool_ = nullptr;
+        }
+        [NSApplication.sharedApplication run];
     }
 
-    void run() override { [NSApplication.sharedApplication run]; }
-
-    void setActivationPolicy(ActivationPolicy policy) override
+    void becomeAccessory() override
     {
-        [NSApplication.sharedApplication setActivationPolicy:static_cast<NSApplicationActivationPolicy>(policy)];
+        [NSApplication.sharedApplication setActivationPolicy:NSApplicationActivationPolicyAccessory];
     }
 
     void terminate() override { [NSApplication.sharedApplication terminate:nil]; }
 
-    void activateIgnoringOtherApps(bool flag) override
+    void showAlert(const std::string& message, const std::string& information) override
     {
-        [NSApplication.sharedApplication activateIgnoringOtherApps:flag];
-    }
-
-    void runModalAlert(const std::string& messageText, const std::string& informativeText) override
-    {
+        // An accessory application is not frontmost: without this the alert
+        // opens behind the window the user is working in.
+        [NSApplication.sharedApplication activateIgnoringOtherApps:YES];
         NSAlert* alert = [[NSAlert alloc] init];
-        alert.messageText = toNSString(messageText);
-        alert.informativeText = toNSString(informativeText);
+        alert.messageText = toNSString(message);
+        alert.informativeText = toNSString(information);
         [alert runModal];
     }
 
+    // The first notice asks for the permission; the system answers on a queue
+    // of its own, where posting is allowed. One identifier: a newer notice
+    // replaces one the user has not dismissed yet.
+    void notify(const std::string& title, const std::string& body) override
+    {
+        UNMutableNotificationContent* content = [[UNMutableNotificationContent alloc] init];
+        content.title = toNSString(title);
+        content.body = toNSString(body);
+        UNNotificationRequest* request = [UNNotificationRequest requestWithIdentifier:@"Cendrel.notice"
+                                                                              content:content
+                                                                              trigger:nil];
+        UNUserNotificationCenter* center = [UNUserNotificationCenter currentNotificationCenter];
+        [center requestAuthorizationWithOptions:UNAuthorizationOptionAlert
+                              completionHandler:^(BOOL granted, NSError*) {
+                                if (granted) {
+                                    [center addNotificationRequest:request withCompletionHandler:nil];
+                                }
+                              }];
+    }
+
+    // App Nap would otherwise coalesce the timers of a program with no window
+    // on screen, and the pointer poll would lag by seconds. Idle sleep stays
+    // allowed: a guarded computer may still go to sleep.
+    std::unique_ptr<Activity> beginActivity(std::string_view reason) override
+    {
+        id<NSObject> token =
+            [NSProcessInfo.processInfo beginActivityWithOptions:NSActivityUserInitiatedAllowingIdleSystemSleep
+                                                         reason:toNSString(reason)];
+        return std::make_unique<MacActivity>(token);
+    }
+
 private:
+    void* startupPool_;
     CNDApplicationDelegate* delegate_ = nil;
 };
 
 } // namespace
 
-std::shared_ptr<Application> makeMacApplication()
+std::shared_ptr<Application> makeMacApplication(void* startupPool)
 {
-    return std::make_shared<MacApplication>();
+    return std::make_shared<MacApplication>(startupPool);
 }
 
 } // namespace cendrel

@@ -6,18 +6,27 @@
 
 #include <memory>
 
+// The runtime's own pool calls, which @autoreleasepool compiles to. The
+// start-up pool cannot be a block: it opens in installNativePlatform and
+// closes in Application::run.
+extern "C" void* objc_autoreleasePoolPush(void);
+extern "C" void objc_autoreleasePoolPop(void* pool);
+
 namespace cendrel {
 
-std::shared_ptr<Application> makeMacApplication();
+// `startupPool` is the autorelease pool pushed before anything else ran: run()
+// pops it before the run loop starts, which has pools of its own.
+std::shared_ptr<Application> makeMacApplication(void* startupPool);
 std::shared_ptr<RunLoop> makeMacRunLoop();
+std::shared_ptr<Input> makeMacInput();
 std::shared_ptr<Screens> makeMacScreens();
 std::shared_ptr<StatusBar> makeMacStatusBar();
 std::shared_ptr<Panels> makeMacPanels();
-std::shared_ptr<UserDefaults> makeMacUserDefaults();
-std::shared_ptr<HotKeyEvents> makeMacHotKeyEvents();
+std::shared_ptr<Preferences> makeMacPreferences();
+std::shared_ptr<HotKeys> makeMacHotKeys();
 std::shared_ptr<KeyboardLayout> makeMacKeyboardLayout();
 std::shared_ptr<LoginItems> makeMacLoginItems();
-std::shared_ptr<Loader> makeMacLoader();
+std::shared_ptr<ScreenLocker> makeMacScreenLocker();
 std::shared_ptr<SystemLog> makeMacSystemLog();
 
 } // namespace cendrel

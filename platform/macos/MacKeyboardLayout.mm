@@ -15,7 +15,7 @@ namespace {
 
 static_assert(std::is_same_v<UniChar, unichar>);
 
-std::optional<std::string> translate(TISInputSourceRef source, std::uint16_t keyCode)
+std::optional<std::string> translate(TISInputSourceRef source, KeyCode keyCode)
 {
     // The data belongs to the source (a Get, not a Copy): released with it.
     auto layoutData = static_cast<CFDataRef>(TISGetInputSourceProperty(source, kTISPropertyUnicodeKeyLayoutData));
@@ -40,7 +40,7 @@ class MacKeyboardLayout final : public KeyboardLayout {
 public:
     // The current source is asked for at every call, never kept: the user may
     // switch layouts at any moment. It is released on every path.
-    std::optional<std::string> characterForKey(std::uint16_t keyCode) override
+    std::optional<std::string> characterForKey(KeyCode keyCode) override
     {
         TISInputSourceRef source = TISCopyCurrentKeyboardLayoutInputSource();
         if (source == nullptr) {

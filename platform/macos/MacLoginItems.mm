@@ -1,5 +1,6 @@
 // LoginItems on macOS: SMAppService's main application service. Its status is
-// read afresh at every call. No gap.
+// read afresh at every call. Gap: "requires approval" and "not found" both
+// count as not enabled.
 #import <Foundation/Foundation.h>
 #import <ServiceManagement/ServiceManagement.h>
 
@@ -10,10 +11,8 @@ namespace cendrel {
 
 namespace {
 
-static_assert(loginItemStatusEnabled == SMAppServiceStatusEnabled);
-
-// The service reports a refusal through an NSError; an absent error on failure
-// still gives a (empty) LoginItemError, so the core sees the refusal.
+// A refusal that came without an NSError still reaches the core as one, with
+// empty texts.
 LoginItemError toLoginItemError(NSError* error)
 {
     return LoginItemError{toStdString(error.description).value_or(""),
@@ -22,9 +21,9 @@ LoginItemError toLoginItemError(NSError* error)
 
 class MacLoginItems final : public LoginItems {
 public:
-    std::int64_t status() override { return SMAppService.mainAppService.status; }
+    bool isEnabled() override { return SMAppService.mainAppService.status == SMAppServiceStatusEnabled; }
 
-    std::optional<LoginItemError> registerMainApp() override
+    std::optional<LoginItemError> enable() override
     {
         NSError* error = nil;
         if ([SMAppService.mainAppService registerAndReturnError:&error]) {
@@ -33,7 +32,7 @@ public:
         return toLoginItemError(error);
     }
 
-    std::optional<LoginItemError> unregisterMainApp() override
+    std::optional<LoginItemError> disable() override
     {
         NSError* error = nil;
         if ([SMAppService.mainAppService unregisterAndReturnError:&error]) {

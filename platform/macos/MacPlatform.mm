@@ -10,24 +10,27 @@ bool installNativePlatform(int argc, char** argv)
 {
     (void)argc;
     (void)argv;
-    @autoreleasepool {
-        // Made before anything else touches AppKit, as an AppKit program must.
-        [NSApplication sharedApplication];
-        Platform native;
-        native.flavor = SystemFlavor::macOS;
-        native.application = makeMacApplication();
-        native.runLoop = makeMacRunLoop();
-        native.screens = makeMacScreens();
-        native.statusBar = makeMacStatusBar();
-        native.panels = makeMacPanels();
-        native.userDefaults = makeMacUserDefaults();
-        native.hotKeyEvents = makeMacHotKeyEvents();
-        native.keyboardLayout = makeMacKeyboardLayout();
-        native.loginItems = makeMacLoginItems();
-        native.loader = makeMacLoader();
-        native.systemLog = makeMacSystemLog();
-        installPlatform(std::move(native));
-    }
+    // Until the run loop starts there is no pool of AppKit's: what start-up
+    // autoreleases (here, and while the program makes its controller) would
+    // be leaked. Application::run pops this one.
+    void* startupPool = objc_autoreleasePoolPush();
+    // Made before anything else touches AppKit, as an AppKit program must.
+    [NSApplication sharedApplication];
+    Platform native;
+    native.flavor = SystemFlavor::macOS;
+    native.application = makeMacApplication(startupPool);
+    native.runLoop = makeMacRunLoop();
+    native.input = makeMacInput();
+    native.screens = makeMacScreens();
+    native.statusBar = makeMacStatusBar();
+    native.panels = makeMacPanels();
+    native.preferences = makeMacPreferences();
+    native.hotKeys = makeMacHotKeys();
+    native.keyboardLayout = makeMacKeyboardLayout();
+    native.loginItems = makeMacLoginItems();
+    native.screenLocker = makeMacScreenLocker();
+    native.systemLog = makeMacSystemLog();
+    installPlatform(std::move(native));
     return true;
 }
 

@@ -1,37 +1,81 @@
-// StatusBar on macOS: NSStatusBar's item, its button image (system symbols),
-// and NSMenu entries whose actions reach the core's MenuTarget by selector
-// name through a small Objective-C forwarder. No gap.
+// StatusBar on macOS: an NSStatusItem with a system-symbol icon, and NSMenus
+// whose entries call their closures through small Objective-C forwarders. No
+// gap.
 #import <AppKit/AppKit.h>
 #import <objc/runtime.h>
 
 #include "MacBackend.h"
 #include "MacStrings.h"
 
-// The target of menu entries. A selector named by the core is added to this
-// class when an entry with that action is made, so AppKit finds a method for
-// every action in use and for nothing else (it probes targets with
-// respondsToSelector:, validateMenuItem: among others).
-@interface CNDMenuTarget : NSObject
-- (instancetype)initWithTarget:(const std::weak_ptr<cendrel::MenuTarget>&)target;
-- (std::shared_ptr<cendrel::MenuTarget>)lockedTarget;
+#include <utility>
+
+// The target of one action entry.
+@interface CNDMenuAction : NSObject
+- (instancetype)initWithAction:(std::function<void()>)action;
+- (void)performAction:(id)sender;
 @end
 
-@implementation CNDMenuTarget {
-    std::weak_ptr<cendrel::MenuTarget> _target;
+@implementation CNDMenuAction {
+    std::function<void()> _action;
 }
 
-- (instancetype)initWithTarget:(const std::weak_ptr<cendrel::MenuTarget>&)target
+- (instancetype)initWithAction:(std::function<void()>)action
 {
     self = [super init];
     if (self != nil) {
-        _target = target;
+        _action = std::move(action);
     }
     return self;
 }
 
-- (std::shared_ptr<cendrel::MenuTarget>)lockedTarget
+// The action may replace the menu and so release this forwarder: it runs
+// from a copy, and self is not touched afterwards.
+- (void)performAction:(id)sender
 {
-    return _target.lock();
+    (void)sender;
+    std::function<void()> action = _action;
+    if (action) {
+        action();
+    }
+}
+
+@end
+
+// Every menu of one status item reports to the same observer, so that a menu
+// replaced while on screen still reports its close.
+@interface CNDMenuObserver : NSObject <NSMenuDelegate>
+- (instancetype)initWithObserver:(cendrel::StatusItemObserver)observer;
+@end
+
+@implementation CNDMenuObserver {
+    cendrel::StatusItemObserver _observer;
+}
+
+- (instancetype)initWithObserver:(cendrel::StatusItemObserver)observer
+{
+    self = [super init];
+    if (self != nil) {
+        _observer = std::move(observer);
+    }
+    return self;
+}
+
+- (void)menuWillOpen:(NSMenu*)menu
+{
+    (void)menu;
+    std::function<void()> report = _observer.menuWillOpen;
+    if (report) {
+        report();
+    }
+}
+
+- (void)menuDidClose:(NSMenu*)menu
+{
+    (void)menu;
+    std::function<void()> report = _observer.menuDidClose;
+    if (report) {
+        report();
+    }
 }
 
 @end
@@ -40,175 +84,116 @@ namespace cendrel {
 
 namespace {
 
-// Every added action selector runs this. AppKit passes the menu item as a
-// third argument even to a selector without a colon; it is not read. The
-// C++ target is locked before the call and the forwarder is not touched
-// after it: the action may rebuild the menu and so release the forwarder.
-void performMenuAction(id self, SEL action)
+// The key under which an entry keeps its forwarder.
+constexpr char forwarderKey = 0;
+
+NSString* symbolName(StatusIcon icon)
 {
-    std::shared_ptr<MenuTarget> target = [static_cast<CNDMenuTarget*>(self) lockedTarget];
-    if (target) {
-        target->performAction(sel_getName(action));
+    switch (icon) {
+    case StatusIcon::idle:
+        return @"lock.fill";
+    case StatusIcon::arming:
+        return @"lock.open.fill";
+    case StatusIcon::armed:
+        return @"eye.fill";
     }
+    return @"lock.fill";
 }
 
-void addActionToForwarder(SEL action)
+NSControlStateValue checkState(bool checked)
 {
-    // Added once per selector, and never over a method the class already has:
-    // class_addMethod would override one inherited from NSObject.
-    if ([CNDMenuTarget instancesRespondToSelector:action]) {
-        return;
-    }
-    std::string_view name = sel_getName(action);
-    const char* types = !name.empty() && name.back() == ':' ? "v@:@" : "v@:";
-    class_addMethod([CNDMenuTarget class], action, reinterpret_cast<IMP>(&performMenuAction), types);
+    return checked ? NSControlStateValueOn : NSControlStateValueOff;
 }
 
-class MacImage final : public Image {
-public:
-    explicit MacImage(NSImage* image) : image_(image) {}
-    void setTemplate(bool isTemplate) override { [image_ setTemplate:isTemplate]; }
-    NSImage* nativeImage() const { return image_; }
-
-private:
-    NSImage* image_;
-};
-
-class MacStatusBarButton final : public StatusBarButton {
-public:
-    explicit MacStatusBarButton(NSStatusBarButton* button) : button_(button) {}
-
-    void setImage(std::shared_ptr<Image> image) override
-    {
-        auto* macImage = dynamic_cast<MacImage*>(image.get());
-        button_.image = macImage != nullptr ? macImage->nativeImage() : nil;
+NSMenuItem* makeItem(MenuEntry& entry)
+{
+    if (entry.kind == MenuEntry::Kind::separator) {
+        return [NSMenuItem separatorItem];
     }
-
-    std::shared_ptr<Image> image() override
-    {
-        NSImage* image = button_.image;
-        if (image == nil) {
-            return nullptr;
-        }
-        return std::make_shared<MacImage>(image);
+    NSMenuItem* item = nil;
+    if (entry.kind == MenuEntry::Kind::action) {
+        // A key equivalent given as a plain letter takes the default Command.
+        item = [[NSMenuItem alloc] initWithTitle:toNSString(entry.title)
+                                          action:@selector(performAction:)
+                                   keyEquivalent:toNSString(entry.keyEquivalent)];
+        // NSMenuItem holds its target weakly: the item keeps the forwarder,
+        // so a menu still on screen after a rebuild still reaches its action.
+        CNDMenuAction* forwarder = [[CNDMenuAction alloc] initWithAction:std::move(entry.action)];
+        objc_setAssociatedObject(item, &forwarderKey, forwarder, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+        item.target = forwarder;
+        item.enabled = YES;
+    } else {
+        item = [[NSMenuItem alloc] initWithTitle:toNSString(entry.title) action:nil keyEquivalent:@""];
+        item.enabled = NO;
     }
-
-private:
-    NSStatusBarButton* button_;
-};
-
-class MacMenuItem final : public MenuItem {
-public:
-    explicit MacMenuItem(NSMenuItem* item) : item_(item) {}
-
-    // NSMenuItem holds its target weakly, so the item itself keeps the
-    // forwarder: a menu still on screen after a rebuild has replaced it must
-    // still reach the controller.
-    void setTarget(std::weak_ptr<MenuTarget> target) override
-    {
-        CNDMenuTarget* forwarder = [[CNDMenuTarget alloc] initWithTarget:target];
-        objc_setAssociatedObject(item_, &forwarderKey, forwarder, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
-        item_.target = forwarder;
+    if (entry.checkable) {
+        item.state = checkState(entry.checked);
     }
-
-    void setEnabled(bool enabled) override { item_.enabled = enabled; }
-
-    void setState(MenuItemState state) override { item_.state = static_cast<NSControlStateValue>(state); }
-
-    NSMenuItem* nativeItem() const { return item_; }
-
-private:
-    static constexpr char forwarderKey = 0;
-    NSMenuItem* item_;
-};
-
-static_assert(static_cast<NSControlStateValue>(MenuItemState::off) == NSControlStateValueOff);
-static_assert(static_cast<NSControlStateValue>(MenuItemState::on) == NSControlStateValueOn);
-
-class MacMenu final : public Menu {
-public:
-    // Left on, AppKit would enable an entry exactly when its target answers
-    // its action, overriding setEnabled:.
-    MacMenu() { menu_.autoenablesItems = NO; }
-
-    void addItem(std::shared_ptr<MenuItem> item) override
-    {
-        auto* macItem = dynamic_cast<MacMenuItem*>(item.get());
-        if (macItem == nullptr) {
-            return;
-        }
-        [menu_ addItem:macItem->nativeItem()];
-    }
-
-    NSMenu* nativeMenu() const { return menu_; }
-
-private:
-    NSMenu* menu_ = [[NSMenu alloc] init];
-};
+    return item;
+}
 
 class MacStatusItem final : public StatusItem {
 public:
-    explicit MacStatusItem(NSStatusItem* item) : item_(item) {}
+    explicit MacStatusItem(StatusItemObserver observer)
+        : item_([NSStatusBar.systemStatusBar statusItemWithLength:-1]), // NSVariableStatusItemLength
+          observer_([[CNDMenuObserver alloc] initWithObserver:std::move(observer)])
+    {
+    }
 
-    std::shared_ptr<StatusBarButton> button() override
+    ~MacStatusItem() override { [NSStatusBar.systemStatusBar removeStatusItem:item_]; }
+
+    void setIcon(StatusIcon icon) override
     {
         NSStatusBarButton* button = item_.button;
         if (button == nil) {
-            return nullptr;
+            return;
         }
-        return std::make_shared<MacStatusBarButton>(button);
+        // Nil for a name this system does not know: the button is left blank.
+        button.image = [NSImage imageWithSystemSymbolName:symbolName(icon) accessibilityDescription:@"Cendrel"];
+        // A template is tinted by the system to suit the menu bar.
+        [button.image setTemplate:YES];
     }
 
-    void setMenu(std::shared_ptr<Menu> menu) override
+    void setToolTip(const std::string& text) override { item_.button.toolTip = toNSString(text); }
+
+    void setMenu(std::vector<MenuEntry> entries) override
     {
-        auto* macMenu = dynamic_cast<MacMenu*>(menu.get());
-        item_.menu = macMenu != nullptr ? macMenu->nativeMenu() : nil;
-        menu_ = std::move(menu);
+        NSMenu* menu = [[NSMenu alloc] init];
+        // Left on, AppKit would enable an entry exactly when its target
+        // answers its action, overriding setEnabled:.
+        menu.autoenablesItems = NO;
+        // NSMenu holds its delegate weakly; this item keeps it.
+        menu.delegate = observer_;
+        std::vector<NSMenuItem*> items;
+        items.reserve(entries.size());
+        for (MenuEntry& entry : entries) {
+            NSMenuItem* item = makeItem(entry);
+            [menu addItem:item];
+            items.push_back(item);
+        }
+        items_ = std::move(items);
+        item_.menu = menu;
+    }
+
+    void setChecked(std::size_t index, bool checked) override
+    {
+        if (index < items_.size()) {
+            items_[index].state = checkState(checked);
+        }
     }
 
 private:
-    // Releasing the NSStatusItem takes it out of the bar.
     NSStatusItem* item_;
-    std::shared_ptr<Menu> menu_;
+    CNDMenuObserver* observer_;
+    // The current menu's entries, by the index of the entry they show.
+    std::vector<NSMenuItem*> items_;
 };
 
 class MacStatusBar final : public StatusBar {
 public:
-    std::shared_ptr<StatusItem> statusItemWithLength(double length) override
+    std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) override
     {
-        return std::make_shared<MacStatusItem>([NSStatusBar.systemStatusBar statusItemWithLength:length]);
-    }
-
-    std::shared_ptr<Image> imageWithSystemSymbolName(const std::string& name,
-                                                     const std::string& accessibilityDescription) override
-    {
-        NSImage* image = [NSImage imageWithSystemSymbolName:toNSString(name)
-                                   accessibilityDescription:toNSString(accessibilityDescription)];
-        if (image == nil) {
-            return nullptr;
-        }
-        return std::make_shared<MacImage>(image);
-    }
-
-    std::shared_ptr<Menu> newMenu() override { return std::make_shared<MacMenu>(); }
-
-    std::shared_ptr<MenuItem> newMenuItem(const std::string& title, const std::string& action,
-                                          const std::string& keyEquivalent) override
-    {
-        SEL selector = nullptr;
-        if (!action.empty()) {
-            selector = NSSelectorFromString(toNSString(action));
-            addActionToForwarder(selector);
-        }
-        NSMenuItem* item = [[NSMenuItem alloc] initWithTitle:toNSString(title)
-                                                      action:selector
-                                               keyEquivalent:toNSString(keyEquivalent)];
-        return std::make_shared<MacMenuItem>(item);
-    }
-
-    std::shared_ptr<MenuItem> separatorItem() override
-    {
-        return std::make_shared<MacMenuItem>([NSMenuItem separatorItem]);
+        return std::make_unique<MacStatusItem>(std::move(observer));
     }
 };
 

@@ -1,30 +1,296 @@
-// The simulated platform as a whole, and the entry hook of a sim build of the program.
+// The simulated platform, all interfaces in one small backend. Gap: no
+// pixels; what would be drawn is kept as data for the tests to read.
 #include "SimPlatform.h"
+
+#include <algorithm>
 
 namespace cendrel {
 
-SimPlatform::SimPlatform()
-    : application_(std::make_shared<SimApplication>()), runLoop_(std::make_shared<SimRunLoop>()),
-      screens_(std::make_shared<SimScreens>()), statusBar_(std::make_shared<SimStatusBar>(runLoop_)),
-      panels_(std::make_shared<SimPanels>()), userDefaults_(std::make_shared<SimUserDefaults>()),
-      hotKeyEvents_(std::make_shared<SimHotKeyEvents>()), keyboardLayout_(std::make_shared<SimKeyboardLayout>()),
-      loginItems_(std::make_shared<SimLoginItems>()), loader_(std::make_shared<SimLoader>()),
-      systemLog_(std::make_shared<SimSystemLog>())
+class SimPlatform::Backend final : public Application,
+                                   public Input,
+                                   public Screens,
+                                   public HotKeys,
+                                   public StatusBar,
+                                   public Panels,
+                                   public Preferences,
+                                   public KeyboardLayout,
+                                   public LoginItems,
+                                   public ScreenLocker,
+                                   public SystemLog,
+                                   public std::enable_shared_from_this<Backend> {
+public:
+    explicit Backend(SimPlatform& sim) : sim_(sim) {}
+
+    struct Registration {
+        std::uint32_t keyCode;
+        Modifiers modifiers;
+        std::function<void()> onPress;
+    };
+    std::vector<std::shared_ptr<Registration>> registrations;
+    std::vector<std::shared_ptr<std::function<void()>>> watches;
+    ShortcutNotation shortcutNotation = ShortcutNotation::glyphs;
+
+    // A token that runs `release` when dropped.
+    template <typename Base> class Token final : public Base {
+    public:
+        explicit Token(std::function<void()> release) : release_(std::move(release)) {}
+        ~Token() override { release_(); }
+
+    private:
+        std::function<void()> release_;
+    };
+
+    // --- Application ---
+    void run(std::function<void()> didFinishLaunching) override
+    {
+        sim_.launched = true;
+        didFinishLaunching();
+    }
+    void becomeAccessory() override { sim_.accessory = true; }
+    void terminate() override { sim_.terminated = true; }
+    void showAlert(const std::string& message, const std::string& information) override
+    {
+        sim_.alerts.emplace_back(message, information);
+    }
+    void notify(const std::string& title, const std::string& body) override
+    {
+        sim_.notifications.emplace_back(title, body);
+    }
+    std::unique_ptr<Activity> beginActivity(std::string_view) override
+    {
+        ++sim_.activities;
+        return std::make_unique<Token<Activity>>([&sim = sim_] { --sim.activities; });
+    }
+
+    // --- Input and screens ---
+    std::unique_ptr<InputWatch> watchInput(std::function<void()> onInput) override
+    {
+        if (sim_.watchFails)
+            return nullptr;
+        auto handler = std::make_shared<std::function<void()>>(std::move(onInput));
+        watches.push_back(handler);
+        ++sim_.watches;
+        return std::make_unique<Token<InputWatch>>([this, handler] {
+            std::erase(watches, handler);
+            --sim_.watches;
+        });
+    }
+    bool canWatchKeyPresses() override { return sim_.keysWatchable; }
+    Point pointerLocation() override { return sim_.pointer; }
+    std::vector<Rect> screenFrames() override { return sim_.screens; }
+    std::optional<Rect> mainScreenFrame() override { return sim_.mainScreen; }
+
+    // --- Hot keys: a combination can be held once, by us or by another program ---
+    HotKeyResult registerHotKey(std::uint32_t keyCode, Modifiers modifiers, std::function<void()> onPress) override
+    {
+        const auto same = [&](std::uint32_t key, Modifiers held) { return key == keyCode && held == modifiers; };
+        const bool taken = std::any_of(sim_.takenByOthers.begin(), sim_.takenByOthers.end(),
+                                       [&](const auto& other) { return same(other.first, other.second); }) ||
+                           std::any_of(registrations.begin(), registrations.end(),
+                                       [&](const auto& ours) { return same(ours->keyCode, ours->modifiers); });
+        if (taken)
+            return HotKeyFailure{"(status -9878)"};
+        auto registration = std::make_shared<Registration>(Registration{keyCode, modifiers, std::move(onPress)});
+        registrations.push_back(registration);
+        return std::make_unique<Token<HotKeyRegistration>>(
+            [this, registration] { std::erase(registrations, registration); });
+    }
+
+    // --- Status bar and recorder panel ---
+    class Item final : public StatusItem {
+    public:
+        explicit Item(SimPlatform& sim) : sim_(sim) {}
+        ~Item() override { sim_.item = {}; }
+        void setIcon(StatusIcon icon) override { sim_.item.icon = icon; }
+        void setToolTip(const std::string& text) override { sim_.item.toolTip = text; }
+        void setMenu(std::vector<MenuEntry> entries) override
+        {
+            sim_.item.menu = std::move(entries);
+            ++sim_.item.menusSet;
+        }
+        void setChecked(std::size_t index, bool checked) override { sim_.item.menu.at(index).checked = checked; }
+
+    private:
+        SimPlatform& sim_;
+    };
+    std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) override
+    {
+        sim_.item = {};
+        sim_.item.exists = true;
+        sim_.item.observer = std::move(observer);
+        return std::make_unique<Item>(sim_);
+    }
+
+    class Panel final : public RecorderPanel {
+    public:
+        explicit Panel(SimPlatform& sim) : sim_(sim) {}
+        ~Panel() override { sim_.panel.shown = false; }
+        void setPrompt(const std::string& text) override { sim_.panel.prompt = text; }
+        void setCurrent(const std::string& text) override { sim_.panel.current = text; }
+        void show() override { sim_.panel.shown = true; }
+        void hide() override { sim_.panel.shown = false; }
+
+    private:
+        SimPlatform& sim_;
+    };
+    std::unique_ptr<RecorderPanel> makeRecorderPanel(const RecorderTexts& texts,
+                                                     RecorderPanelObserver observer) override
+    {
+        ++sim_.panel.built;
+        sim_.panel.texts = texts;
+        sim_.panel.prompt = texts.prompt;
+        sim_.panel.observer = std::move(observer);
+        return std::make_unique<Panel>(sim_);
+    }
+
+    // --- Preferences, layout, login items ---
+    std::optional<std::int64_t> integer(const std::string& key) override
+    {
+        const auto found = sim_.preferences.find(key);
+        if (found == sim_.preferences.end())
+            return std::nullopt;
+        return found->second;
+    }
+    bool setInteger(const std::string& key, std::int64_t value) override
+    {
+        if (sim_.preferencesWriteFails)
+            return false;
+        sim_.preferences[key] = value;
+        return true;
+    }
+    std::optional<std::string> characterForKey(KeyCode keyCode) override
+    {
+        const auto found = sim_.layout.find(keyCode);
+        if (found == sim_.layout.end())
+            return std::nullopt;
+        return found->second;
+    }
+    ShortcutNotation notation() override { return shortcutNotation; }
+    bool isEnabled() override { return sim_.loginItemEnabled; }
+    std::optional<LoginItemError> enable() override { return change(true); }
+    std::optional<LoginItemError> disable() override { return change(false); }
+    std::optional<LoginItemError> change(bool enabled)
+    {
+        ++sim_.loginItemChanges;
+        if (sim_.loginItemRefusal)
+            return sim_.loginItemRefusal;
+        sim_.loginItemEnabled = enabled;
+        return std::nullopt;
+    }
+
+    // --- Locking and the log ---
+    void lockSession(const std::function<void(LockFailure)>& onFailure) override
+    {
+        sim_.lockEvents.push_back("lock");
+        if (sim_.lockFailure)
+            onFailure(*sim_.lockFailure);
+        sim_.lockEvents.push_back("released");
+    }
+    bool sleepDisplay() override
+    {
+        sim_.lockEvents.push_back("sleep");
+        return !sim_.displaySleepFails;
+    }
+    void log(std::string_view line) override { sim_.log.emplace_back(line); }
+
+private:
+    SimPlatform& sim_;
+};
+
+SimPlatform::SimPlatform() : runLoop_(std::make_shared<SimRunLoop>()), backend_(std::make_shared<Backend>(*this)) {}
+
+void SimPlatform::install(SystemFlavor flavor)
 {
+    backend_->shortcutNotation = flavor == SystemFlavor::macOS ? ShortcutNotation::glyphs : ShortcutNotation::names;
+    const auto& b = backend_;
+    installPlatform(Platform{flavor, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
 }
 
-void SimPlatform::install(SystemFlavor flavor) const
+void SimPlatform::sendInput()
 {
-    installPlatform({flavor, application_, runLoop_, screens_, statusBar_, panels_, userDefaults_, hotKeyEvents_,
-                     keyboardLayout_, loginItems_, loader_, systemLog_});
+    const auto live = backend_->watches;
+    for (const auto& watch : live)
+        (*watch)();
 }
 
-// A sim build of the program runs against a fresh simulated platform: it
-// launches, and run() returns at once.
-bool installNativePlatform(int, char**)
+std::vector<std::pair<std::uint32_t, Modifiers>> SimPlatform::registered() const
 {
-    SimPlatform().install();
+    std::vector<std::pair<std::uint32_t, Modifiers>> keys;
+    for (const auto& registration : backend_->registrations)
+        keys.emplace_back(registration->keyCode, registration->modifiers);
+    return keys;
+}
+
+bool SimPlatform::pressHotKey(std::uint32_t keyCode, Modifiers modifiers)
+{
+    for (const auto& registration : backend_->registrations) {
+        if (registration->keyCode == keyCode && registration->modifiers == modifiers) {
+            runLoop_->post([onPress = registration->onPress] { onPress(); });
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> SimPlatform::titles() const
+{
+    std::vector<std::string> titles;
+    for (const MenuEntry& entry : item.menu)
+        titles.push_back(entry.kind == MenuEntry::Kind::separator ? "---" : entry.title);
+    return titles;
+}
+
+const MenuEntry* SimPlatform::entry(const std::string& title) const
+{
+    for (const MenuEntry& entry : item.menu) {
+        if (entry.kind != MenuEntry::Kind::separator && entry.title == title)
+            return &entry;
+    }
+    return nullptr;
+}
+
+void SimPlatform::openMenu()
+{
+    item.open = true;
+    if (auto opened = item.observer.menuWillOpen)
+        opened();
+}
+
+void SimPlatform::closeMenu()
+{
+    item.open = false;
+    if (auto closed = item.observer.menuDidClose)
+        closed();
+}
+
+bool SimPlatform::choose(const std::string& title)
+{
+    if (!item.open)
+        openMenu();
+    const MenuEntry* chosen = entry(title);
+    // A copy: the action may rebuild the menu it came from.
+    auto action = chosen != nullptr && chosen->kind == MenuEntry::Kind::action ? chosen->action : nullptr;
+    closeMenu();
+    if (action)
+        action();
+    runLoop_->runPending();
+    return action != nullptr;
+}
+
+bool SimPlatform::pressKey(KeyPress press)
+{
+    if (!panel.shown)
+        return false;
+    if (auto onKeyPress = panel.observer.onKeyPress)
+        onKeyPress(press);
     return true;
+}
+
+void SimPlatform::clickPanelCloseButton()
+{
+    panel.shown = false;
+    if (auto onClose = panel.observer.onClose)
+        onClose();
 }
 
 } // namespace cendrel

@@ -1,56 +1,106 @@
-// The whole simulated platform: one of each sim backend, wired together, and
-// the install step that makes it the process's platform.
+// The simulated platform: a small, deterministic fake of every interface,
+// keeping real state and refusing what a system may refuse. Tests read what
+// the user would see and drive input through the same callbacks a backend
+// calls.
 #pragma once
 
 #include "Platform.h"
-#include "SimApplication.h"
-#include "SimHotKeyEvents.h"
-#include "SimKeyboardLayout.h"
-#include "SimLoader.h"
-#include "SimLoginItems.h"
-#include "SimPanels.h"
 #include "SimRunLoop.h"
-#include "SimScreens.h"
-#include "SimStatusBar.h"
-#include "SimSystemLog.h"
-#include "SimUserDefaults.h"
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace cendrel {
 
 class SimPlatform {
 public:
     SimPlatform();
+    // Makes this the installed platform; tests uninstall it in TearDown.
+    void install(SystemFlavor flavor = SystemFlavor::macOS);
 
-    // Makes these backends the installed platform. The platform holds its own
-    // references, so this object may go before uninstallPlatform().
-    void install(SystemFlavor flavor = SystemFlavor::macOS) const;
+    SimRunLoop& runLoop() { return *runLoop_; }
 
-    SimApplication& application() const { return *application_; }
-    SimRunLoop& runLoop() const { return *runLoop_; }
-    SimScreens& screens() const { return *screens_; }
-    SimStatusBar& statusBar() const { return *statusBar_; }
-    SimPanels& panels() const { return *panels_; }
-    SimUserDefaults& userDefaults() const { return *userDefaults_; }
-    SimHotKeyEvents& hotKeyEvents() const { return *hotKeyEvents_; }
-    SimKeyboardLayout& keyboardLayout() const { return *keyboardLayout_; }
-    SimLoginItems& loginItems() const { return *loginItems_; }
-    SimLoader& loader() const { return *loader_; }
-    SimSystemLog& systemLog() const { return *systemLog_; }
+    // --- Application ------------------------------------------------------
+    bool launched = false;
+    bool accessory = false;
+    bool terminated = false;
+    std::vector<std::pair<std::string, std::string>> alerts;
+    std::vector<std::pair<std::string, std::string>> notifications;
+    int activities = 0;
+
+    // --- Input and screens ------------------------------------------------
+    Point pointer{700, 450};
+    bool keysWatchable = true;
+    bool watchFails = false;
+    int watches = 0;
+    std::vector<Rect> screens{{0, 0, 1440, 900}};
+    std::optional<Rect> mainScreen = Rect{0, 0, 1440, 900};
+    // A click, key press or scroll, seen by every live watch.
+    void sendInput();
+
+    // --- Hot keys ---------------------------------------------------------
+    // Combinations other programs hold: registering them is refused.
+    std::vector<std::pair<std::uint32_t, Modifiers>> takenByOthers;
+    std::vector<std::pair<std::uint32_t, Modifiers>> registered() const;
+    // The user presses a combination; true when a registration took it. The
+    // press is delivered on a later pass, as a real system does.
+    bool pressHotKey(std::uint32_t keyCode, Modifiers modifiers);
+
+    // --- Status item ------------------------------------------------------
+    struct Item {
+        bool exists = false;
+        std::optional<StatusIcon> icon;
+        std::string toolTip;
+        std::vector<MenuEntry> menu;
+        int menusSet = 0;
+        bool open = false;
+        StatusItemObserver observer;
+    } item;
+    std::vector<std::string> titles() const;
+    const MenuEntry* entry(const std::string& title) const;
+    void openMenu();
+    void closeMenu();
+    // Chooses an entry as the user would: the menu opens (unless it is open),
+    // it closes, the entry's action runs. False when no enabled entry has that title.
+    bool choose(const std::string& title);
+
+    // --- Recorder panel ---------------------------------------------------
+    struct Panel {
+        int built = 0;
+        bool shown = false;
+        RecorderTexts texts;
+        std::string prompt;
+        std::string current;
+        RecorderPanelObserver observer;
+    } panel;
+    // A key press reaching the application; true when the panel took it.
+    bool pressKey(KeyPress press);
+    void clickPanelCloseButton();
+
+    // --- Preferences, layout, login items ----------------------------------
+    std::map<std::string, std::int64_t> preferences;
+    bool preferencesWriteFails = false;
+    std::map<KeyCode, std::string> layout{{0, "a"}, {37, "l"}, {40, "k"}, {45, "n"}};
+    bool loginItemEnabled = false;
+    std::optional<LoginItemError> loginItemRefusal;
+    int loginItemChanges = 0;
+
+    // --- Locking and the log -----------------------------------------------
+    std::optional<LockFailure> lockFailure;
+    bool displaySleepFails = false;
+    // "lock" for each lock request, "sleep" for each fallback, in order.
+    std::vector<std::string> lockEvents;
+    std::vector<std::string> log;
 
 private:
-    std::shared_ptr<SimApplication> application_;
+    class Backend;
     std::shared_ptr<SimRunLoop> runLoop_;
-    std::shared_ptr<SimScreens> screens_;
-    std::shared_ptr<SimStatusBar> statusBar_;
-    std::shared_ptr<SimPanels> panels_;
-    std::shared_ptr<SimUserDefaults> userDefaults_;
-    std::shared_ptr<SimHotKeyEvents> hotKeyEvents_;
-    std::shared_ptr<SimKeyboardLayout> keyboardLayout_;
-    std::shared_ptr<SimLoginItems> loginItems_;
-    std::shared_ptr<SimLoader> loader_;
-    std::shared_ptr<SimSystemLog> systemLog_;
+    std::shared_ptr<Backend> backend_;
 };
 
 } // namespace cendrel

@@ -1,6 +1,7 @@
 // <MacTypes.h>: the Carbon-era scalar types (LP64).
 #pragma once
 
+typedef unsigned char Boolean;
 typedef unsigned char UInt8;
 typedef unsigned short UInt16;
 typedef unsigned int UInt32;

@@ -30,7 +30,12 @@ typedef NS_ENUM(NSInteger, NSTextAlignment) {
 @interface NSResponder : NSObject
 @end
 
-typedef NS_OPTIONS(NSUInteger, NSAutoresizingMaskOptions) {};
+typedef NS_OPTIONS(NSUInteger, NSAutoresizingMaskOptions) {
+    NSViewWidthSizable = 2,
+    NSViewMinYMargin = 8,
+    NSViewHeightSizable = 16,
+    NSViewMaxYMargin = 32,
+};
 
 @interface NSView : NSResponder
 - (instancetype)initWithFrame:(NSRect)frameRect NS_DESIGNATED_INITIALIZER;
@@ -38,6 +43,7 @@ typedef NS_OPTIONS(NSUInteger, NSAutoresizingMaskOptions) {};
 @property NSRect bounds;
 @property NSAutoresizingMaskOptions autoresizingMask;
 - (void)addSubview:(NSView*)view;
+@property(nullable, copy) NSString* toolTip;
 @end
 
 // --- NSControl.h, NSButton.h, NSTextField.h ---------------------------------
@@ -60,7 +66,6 @@ typedef NS_OPTIONS(NSUInteger, NSAutoresizingMaskOptions) {};
 // --- NSFont.h, NSFontDescriptor.h, NSColor.h --------------------------------
 
 typedef CGFloat NSFontWeight;
-APPKIT_EXTERN const NSFontWeight NSFontWeightRegular;
 APPKIT_EXTERN const NSFontWeight NSFontWeightSemibold;
 
 @interface NSFont : NSObject
@@ -69,7 +74,6 @@ APPKIT_EXTERN const NSFontWeight NSFontWeightSemibold;
 @end
 
 @interface NSColor : NSObject
-@property(class, strong, readonly) NSColor* labelColor;
 @property(class, strong, readonly) NSColor* secondaryLabelColor;
 @property(class, strong, readonly) NSColor* tertiaryLabelColor;
 @end
@@ -91,9 +95,18 @@ typedef NSInteger NSControlStateValue;
 static const NSControlStateValue NSControlStateValueOff = 0;
 static const NSControlStateValue NSControlStateValueOn = 1;
 
+@protocol NSMenuDelegate;
+
 @interface NSMenu : NSObject
 - (void)addItem:(NSMenuItem*)newItem;
 @property BOOL autoenablesItems;
+@property(nullable, weak) id<NSMenuDelegate> delegate;
+@end
+
+@protocol NSMenuDelegate <NSObject>
+@optional
+- (void)menuWillOpen:(NSMenu*)menu;
+- (void)menuDidClose:(NSMenu*)menu;
 @end
 
 @interface NSMenuItem : NSObject
@@ -111,6 +124,7 @@ static const NSControlStateValue NSControlStateValueOn = 1;
 @interface NSStatusBar : NSObject
 @property(class, readonly, strong) NSStatusBar* systemStatusBar;
 - (NSStatusItem*)statusItemWithLength:(CGFloat)length;
+- (void)removeStatusItem:(NSStatusItem*)item;
 @end
 
 @interface NSStatusBarButton : NSButton
@@ -125,25 +139,32 @@ static const NSControlStateValue NSControlStateValueOn = 1;
 
 typedef NS_ENUM(NSUInteger, NSEventType) {
     NSEventTypeLeftMouseDown = 1,
-    NSEventTypeLeftMouseUp = 2,
     NSEventTypeRightMouseDown = 3,
-    NSEventTypeRightMouseUp = 4,
-    NSEventTypeMouseMoved = 5,
-    NSEventTypeLeftMouseDragged = 6,
     NSEventTypeKeyDown = 10,
-    NSEventTypeKeyUp = 11,
-    NSEventTypeFlagsChanged = 12,
     NSEventTypeScrollWheel = 22,
     NSEventTypeOtherMouseDown = 25,
-    NSEventTypeOtherMouseUp = 26,
 };
 
-typedef NS_OPTIONS(unsigned long long, NSEventMask) {};
+typedef NS_OPTIONS(unsigned long long, NSEventMask) {
+    NSEventMaskLeftMouseDown = 1ULL << NSEventTypeLeftMouseDown,
+    NSEventMaskRightMouseDown = 1ULL << NSEventTypeRightMouseDown,
+    NSEventMaskKeyDown = 1ULL << NSEventTypeKeyDown,
+    NSEventMaskScrollWheel = 1ULL << NSEventTypeScrollWheel,
+    NSEventMaskOtherMouseDown = 1ULL << NSEventTypeOtherMouseDown,
+};
 
-typedef NS_OPTIONS(NSUInteger, NSEventModifierFlags) {};
+typedef NS_OPTIONS(NSUInteger, NSEventModifierFlags) {
+    NSEventModifierFlagCapsLock = 1 << 16,
+    NSEventModifierFlagShift = 1 << 17,
+    NSEventModifierFlagControl = 1 << 18,
+    NSEventModifierFlagOption = 1 << 19,
+    NSEventModifierFlagCommand = 1 << 20,
+    NSEventModifierFlagNumericPad = 1 << 21,
+    NSEventModifierFlagHelp = 1 << 22,
+    NSEventModifierFlagFunction = 1 << 23,
+};
 
 @interface NSEvent : NSObject
-@property(readonly) NSEventType type;
 @property(readonly) NSEventModifierFlags modifierFlags;
 @property(readonly) unsigned short keyCode;
 @property(class, readonly) NSPoint mouseLocation;
@@ -163,9 +184,20 @@ typedef NS_OPTIONS(NSUInteger, NSEventModifierFlags) {};
 
 // --- NSWindow.h, NSPanel.h --------------------------------------------------
 
-typedef NS_OPTIONS(NSUInteger, NSWindowStyleMask) {};
+typedef NS_OPTIONS(NSUInteger, NSWindowStyleMask) {
+    NSWindowStyleMaskTitled = 1 << 0,
+    NSWindowStyleMaskClosable = 1 << 1,
+    NSWindowStyleMaskNonactivatingPanel = 1 << 7,
+};
 
-typedef NS_ENUM(NSUInteger, NSBackingStoreType) {};
+typedef NS_ENUM(NSUInteger, NSBackingStoreType) {
+    NSBackingStoreBuffered = 2,
+};
+
+typedef NS_OPTIONS(NSUInteger, NSWindowCollectionBehavior) {
+    NSWindowCollectionBehaviorMoveToActiveSpace = 1 << 1,
+    NSWindowCollectionBehaviorFullScreenAuxiliary = 1 << 8,
+};
 
 typedef NSInteger NSWindowLevel;
 
@@ -182,6 +214,7 @@ typedef NSInteger NSWindowLevel;
 @property(copy) NSString* title;
 @property NSWindowLevel level;
 @property BOOL hidesOnDeactivate;
+@property NSWindowCollectionBehavior collectionBehavior;
 @property(nullable, strong) __kindof NSView* contentView;
 @property(nullable, weak) id<NSWindowDelegate> delegate;
 - (void)center;
@@ -203,9 +236,12 @@ typedef NS_ENUM(NSInteger, NSApplicationActivationPolicy) {
 
 typedef NSInteger NSModalResponse;
 
+@class NSApplication;
+
 @protocol NSApplicationDelegate <NSObject>
 @optional
 - (void)applicationDidFinishLaunching:(NSNotification*)notification;
+- (BOOL)applicationSupportsSecureRestorableState:(NSApplication*)app;
 @end
 
 @interface NSApplication : NSResponder
@@ -215,6 +251,7 @@ typedef NSInteger NSModalResponse;
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
 - (void)terminate:(nullable id)sender;
 - (void)activateIgnoringOtherApps:(BOOL)flag;
+- (void)hide:(nullable id)sender;
 @end
 
 @interface NSAlert : NSObject

@@ -67,6 +67,19 @@ extern EventTargetRef GetApplicationEventTarget(void);
 
 // --- HIToolbox/TextInputSources.h, HIToolbox/Events.h -----------------------
 
+enum {
+    cmdKeyBit = 8,
+    shiftKeyBit = 9,
+    optionKeyBit = 11,
+    controlKeyBit = 12,
+};
+enum {
+    cmdKey = 1 << cmdKeyBit,
+    shiftKey = 1 << shiftKeyBit,
+    optionKey = 1 << optionKeyBit,
+    controlKey = 1 << controlKeyBit,
+};
+
 typedef struct __TISInputSource* TISInputSourceRef;
 
 extern const CFStringRef kTISPropertyUnicodeKeyLayoutData;

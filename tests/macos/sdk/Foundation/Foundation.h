@@ -5,6 +5,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreGraphics/CoreGraphics.h>
 #include <objc/NSObject.h>
+#include <stdint.h>
 
 // --- NSObjCRuntime.h --------------------------------------------------------
 
@@ -33,7 +34,6 @@ NS_ASSUME_NONNULL_BEGIN
 @class NSString;
 
 FOUNDATION_EXPORT void NSLog(NSString* format, ...) NS_FORMAT_FUNCTION(1, 2);
-FOUNDATION_EXPORT SEL NSSelectorFromString(NSString* aSelectorName);
 
 // --- NSDate.h ---------------------------------------------------------------
 
@@ -88,12 +88,9 @@ enum : NSStringEncoding {
 @interface NSArray<__covariant ObjectType> : NSObject <NSFastEnumeration>
 @end
 
-@interface NSMutableArray<ObjectType> : NSArray <ObjectType>
-- (void)addObject:(ObjectType)anObject;
-@end
-
-@interface NSMutableArray <ObjectType>(NSMutableArrayCreation)
-+ (instancetype)arrayWithCapacity:(NSUInteger)numItems;
+// What an array literal (@[ ... ]) is made with.
+@interface NSArray <ObjectType>(NSArrayCreation)
++ (instancetype)arrayWithObjects:(const ObjectType _Nonnull[_Nonnull])objects count:(NSUInteger)cnt;
 @end
 
 // --- NSError.h, NSURL.h, NSNotification.h -----------------------------------
@@ -116,7 +113,6 @@ enum : NSStringEncoding {
                                    repeats:(BOOL)repeats
                                      block:(void (^)(NSTimer* timer))block;
 - (void)invalidate;
-@property(readonly, getter=isValid) BOOL valid;
 @end
 
 typedef NSString* NSRunLoopMode;
@@ -134,6 +130,23 @@ FOUNDATION_EXPORT NSRunLoopMode const NSRunLoopCommonModes;
 - (nullable id)objectForKey:(NSString*)defaultName;
 - (NSInteger)integerForKey:(NSString*)defaultName;
 - (void)setInteger:(NSInteger)value forKey:(NSString*)defaultName;
+@end
+
+// --- NSProcessInfo.h --------------------------------------------------------
+
+typedef NS_OPTIONS(uint64_t, NSActivityOptions) {
+    NSActivityIdleSystemSleepDisabled = (1ULL << 20),
+    NSActivityUserInitiated = (0x00FFFFFFULL | NSActivityIdleSystemSleepDisabled),
+    NSActivityUserInitiatedAllowingIdleSystemSleep = (NSActivityUserInitiated & ~NSActivityIdleSystemSleepDisabled),
+};
+
+@interface NSProcessInfo : NSObject
+@property(class, readonly, strong) NSProcessInfo* processInfo;
+@end
+
+@interface NSProcessInfo (NSProcessInfoActivity)
+- (id<NSObject>)beginActivityWithOptions:(NSActivityOptions)options reason:(NSString*)reason;
+- (void)endActivity:(id<NSObject>)activity;
 @end
 
 // --- NSTask.h ---------------------------------------------------------------

@@ -17,8 +17,6 @@ OBJC_ROOT_CLASS
 }
 + (instancetype)alloc;
 - (instancetype)init;
-+ (Class)class;
-+ (BOOL)instancesRespondToSelector:(SEL)aSelector;
 @end
 
 #pragma clang assume_nonnull end

@@ -1,14 +1,10 @@
-// <objc/runtime.h>: adding a method to a class at run time, and tying one
-// object's life to another's.
+// <objc/runtime.h>: tying one object's life to another's.
 #pragma once
 
 #include <objc/objc.h>
 #include <stdint.h>
 
 #pragma clang assume_nonnull begin
-
-OBJC_EXPORT BOOL class_addMethod(Class _Nullable cls, SEL _Nonnull name, IMP _Nonnull imp, const char* _Nullable types);
-OBJC_EXPORT const char* _Nonnull sel_getName(SEL _Nonnull sel);
 
 // What OBJC_ENUM(uintptr_t, objc_AssociationPolicy) expands to.
 typedef uintptr_t objc_AssociationPolicy;

@@ -1,0 +1,42 @@
+// What the guard watches while armed: the pointer, and every button press,
+// key press and scroll.
+#pragma once
+
+#include "Types.h"
+
+#include <functional>
+#include <memory>
+
+namespace cendrel {
+
+// An installed input watch. Releasing it removes the watch: its handler is
+// not called afterwards.
+class InputWatch {
+public:
+    InputWatch() = default;
+    InputWatch(const InputWatch&) = delete;
+    InputWatch& operator=(const InputWatch&) = delete;
+    virtual ~InputWatch() = default;
+};
+
+class Input {
+public:
+    Input() = default;
+    Input(const Input&) = delete;
+    Input& operator=(const Input&) = delete;
+    virtual ~Input() = default;
+
+    // Calls `onInput` on the main thread for each mouse-button press, key
+    // press or scroll the system lets us see. Button and key releases, plain
+    // pointer movement and modifier keys on their own are not reported.
+    // Null when no watch could be installed.
+    virtual std::unique_ptr<InputWatch> watchInput(std::function<void()> onInput) = 0;
+    // Whether a watch installed now would see key presses (it may see only
+    // the pointer and its buttons, for want of a permission or an extension).
+    virtual bool canWatchKeyPresses() = 0;
+    // The pointer in global screen coordinates. Cheap: called 25 times a
+    // second while armed, and allocates nothing.
+    virtual Point pointerLocation() = 0;
+};
+
+} // namespace cendrel

@@ -1,0 +1,323 @@
+#include "Fixture.h"
+#include "ScreenLock.h"
+
+#include <string>
+#include <vector>
+
+namespace cendrel {
+namespace {
+
+using Titles = std::vector<std::string>;
+
+TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
+{
+    sim.preferences[Shortcut::keyCodeKey] = 40;
+    sim.preferences[Shortcut::carbonModifiersKey] = 0x1000;
+    launch();
+    EXPECT_TRUE(sim.accessory);
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(sim.titles(),
+              (Titles{"Idle — press ⌃K to arm", "---", "Arm Now", "Lock Screen Now", "---", "Arm Shortcut:  ⌃K",
+                      "Change Shortcut…", "---", "Launch at Login", "---", "Quit Cendrel"}));
+    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, ⌃K arms");
+    EXPECT_EQ(sim.entry("Quit Cendrel")->keyEquivalent, "q");
+    EXPECT_EQ(sim.item.menu[0].kind, MenuEntry::Kind::information);
+    EXPECT_EQ(sim.item.menu[5].kind, MenuEntry::Kind::information);
+    EXPECT_FALSE(pressDefault());
+    EXPECT_TRUE(press(40, {Modifier::control}));
+}
+
+TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesAndTheItemFollows)
+{
+    launch();
+    pressDefault();
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad");
+    EXPECT_EQ(toggleTitle(), "Disarm");
+    pressDefault();
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    advance(5.0);
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "the grace period was cancelled";
+    armFully();
+    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
+    EXPECT_EQ(statusLine(), "● Armed — any input will lock");
+    EXPECT_EQ(sim.item.toolTip, "Cendrel: armed");
+    pressDefault();
+    EXPECT_EQ(toggleTitle(), "Arm Now");
+    EXPECT_EQ(locks(), 0u) << "the hot key disarms without locking";
+}
+
+TEST_F(ControllerTest, InputWhileArmedShowsIdleBeforeTheLock)
+{
+    launch();
+    armFully();
+    sim.lockFailure = LockFailure::unavailable;
+    std::string seenAtSleep;
+    sim.sendInput();
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: could not open login.framework, falling back"}));
+}
+
+TEST_F(ControllerTest, LockScreenNowDisarmsFirstAndLocksInEveryState)
+{
+    launch();
+    ASSERT_TRUE(sim.choose("Lock Screen Now"));
+    EXPECT_EQ(locks(), 1u);
+    EXPECT_EQ(sim.item.menusSet, 2) << "nothing to rebuild when idle";
+    armFully();
+    ASSERT_TRUE(sim.choose("Lock Screen Now"));
+    EXPECT_EQ(locks(), 2u);
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(sim.watches, 0);
+}
+
+struct FallbackCase {
+    SystemFlavor flavor;
+    LockFailure failure;
+    const char* line;
+};
+
+class LockFallbackTest : public SimTest, public ::testing::WithParamInterface<FallbackCase> {};
+
+TEST_P(LockFallbackTest, EachFailureHasItsLineAndTheDisplaySleeps)
+{
+    sim.install(GetParam().flavor);
+    sim.lockFailure = GetParam().failure;
+    ScreenLock::lock();
+    EXPECT_EQ(sim.log, (std::vector<std::string>{GetParam().line}));
+    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
+    EXPECT_TRUE(sim.notifications.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, LockFallbackTest,
+                         ::testing::Values(FallbackCase{SystemFlavor::macOS, LockFailure::unavailable,
+                                                        "Cendrel: could not open login.framework, falling back"},
+                                           FallbackCase{SystemFlavor::macOS, LockFailure::missing,
+                                                        "Cendrel: SACLockScreenImmediate not found, falling back"},
+                                           FallbackCase{SystemFlavor::freedesktop, LockFailure::unavailable,
+                                                        "Cendrel: could not reach login1, falling back"},
+                                           FallbackCase{SystemFlavor::freedesktop, LockFailure::missing,
+                                                        "Cendrel: login1 Lock not found, falling back"},
+                                           FallbackCase{SystemFlavor::freedesktop, LockFailure::refused,
+                                                        "Cendrel: login1 Lock failed, falling back"}));
+
+TEST_F(SimTest, LockThatWorksLogsNothingAndFailureOfEverythingIsTold)
+{
+    ScreenLock::lock();
+    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "released"}));
+    EXPECT_TRUE(sim.log.empty());
+    sim.lockFailure = LockFailure::missing;
+    sim.displaySleepFails = true;
+    ScreenLock::lock();
+    ASSERT_EQ(sim.log.size(), 2u);
+    EXPECT_NE(sim.log[1].find("NOT locked"), std::string::npos);
+    EXPECT_EQ(sim.notifications.size(), 1u);
+}
+
+TEST_F(ControllerTest, OpenMenuHoldsTheGracePeriodUntilAfterTheChosenEntry)
+{
+    launch();
+    pressDefault();
+    sim.openMenu();
+    advance(10.0);
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    sim.closeMenu();
+    advance(0.01);
+    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
+    pressDefault();
+    // Chosen after the grace period ran out: "Disarm" still meets "arming".
+    pressDefault();
+    sim.openMenu();
+    advance(3.0);
+    ASSERT_TRUE(sim.choose("Disarm"));
+    advance(3.0);
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(locks(), 0u);
+}
+
+TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
+{
+    launch();
+    sim.choose("Arm Now");
+    advance(2.0);
+    ASSERT_EQ(sim.item.icon, StatusIcon::armed);
+    // The menu was open when the click came: the click locks, then the host
+    // reports it on whatever entry now stands there.
+    sim.openMenu();
+    sim.sendInput();
+    ASSERT_TRUE(sim.choose("Arm Now"));
+    advance(3.0);
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(locks(), 1u);
+    // A later, separate choice arms as usual.
+    sim.choose("Arm Now");
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+}
+
+TEST_F(ControllerTest, StaleEntriesDoWhatTheyShowed)
+{
+    launch();
+    pressDefault();
+    const auto disarm = sim.entry("Disarm")->action;
+    pressDefault();
+    disarm();
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "a stale Disarm never arms";
+    const auto arm = sim.entry("Arm Now")->action;
+    pressDefault();
+    arm();
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming) << "a stale Arm Now never disarms";
+}
+
+TEST_F(ControllerTest, RecordingSuspendsTheHotKeyAndStoresTheNewOne)
+{
+    launch();
+    sim.choose("Change Shortcut…");
+    EXPECT_TRUE(sim.panel.shown);
+    EXPECT_EQ(sim.panel.texts.title, "Set Lock Shortcut");
+    EXPECT_EQ(sim.panel.current, "Current: ⌥⌘L");
+    EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
+    EXPECT_TRUE(sim.registered().empty()) << "the recorder must get the current shortcut's press";
+    sim.pressKey({40, {}});
+    EXPECT_EQ(sim.panel.prompt, "Add a modifier (⌘ ⌥ ⌃ ⇧)");
+    sim.pressKey({53, {Modifier::capsLock}});
+    EXPECT_TRUE(sim.panel.shown) << "Escape with Caps Lock is not a cancel";
+    sim.pressKey({40, {Modifier::control, Modifier::capsLock}});
+    EXPECT_FALSE(sim.panel.shown);
+    EXPECT_EQ(sim.preferences[Shortcut::keyCodeKey], 40);
+    EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x1000);
+    EXPECT_EQ(sim.registered(), (std::vector<std::pair<std::uint32_t, Modifiers>>{{40, {Modifier::control}}}));
+    EXPECT_EQ(statusLine(), "Idle — press ⌃K to arm");
+    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌃K");
+    EXPECT_FALSE(sim.pressKey({0, {Modifier::shift}})) << "keys pass again once recorded";
+}
+
+TEST_F(ControllerTest, CancelAndCloseRestoreTheOldHotKey)
+{
+    launch();
+    for (bool escape : {true, false}) {
+        sim.choose("Change Shortcut…");
+        if (escape)
+            sim.pressKey({53, {}});
+        else
+            sim.clickPanelCloseButton();
+        EXPECT_FALSE(sim.panel.shown);
+        EXPECT_TRUE(pressDefault());
+        pressDefault();
+        EXPECT_TRUE(sim.preferences.empty());
+    }
+    EXPECT_EQ(sim.panel.built, 1) << "one panel, reused";
+}
+
+TEST_F(ControllerTest, RefusedShortcutKeepsTheOldOneAndTheRecordingGoesOn)
+{
+    sim.takenByOthers = {{40, {Modifier::control}}};
+    launch();
+    sim.choose("Change Shortcut…");
+    sim.pressKey({40, {Modifier::control}});
+    EXPECT_TRUE(sim.panel.shown);
+    EXPECT_EQ(sim.panel.prompt, "⌃K is not available — try another");
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
+    sim.pressKey({53, {}});
+    EXPECT_TRUE(sim.preferences.empty());
+    EXPECT_TRUE(pressDefault()) << "the old shortcut is back";
+}
+
+TEST_F(ControllerTest, UnsavedShortcutIsLoggedAndShownOnceTheRecorderHasClosed)
+{
+    launch();
+    sim.preferencesWriteFails = true;
+    sim.choose("Change Shortcut…");
+    sim.pressKey({45, {Modifier::command}});
+    EXPECT_TRUE(sim.alerts.empty());
+    sim.runLoop().runPending();
+    ASSERT_EQ(sim.alerts.size(), 1u);
+    EXPECT_EQ(sim.alerts[0].first, "Couldn't save the shortcut");
+    EXPECT_EQ(sim.log.size(), 1u);
+    EXPECT_TRUE(press(45, {Modifier::command})) << "it works for this session";
+}
+
+TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsShownNotActiveUntilItCanRegister)
+{
+    sim.takenByOthers = {{37, {Modifier::command, Modifier::option}}};
+    launch();
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
+    EXPECT_EQ(statusLine(), "Idle — ⌥⌘L is not active, use Arm Now");
+    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌥⌘L (not active)");
+    sim.openMenu();
+    EXPECT_EQ(sim.log.size(), 2u) << "tried again when the menu opens";
+    sim.takenByOthers.clear();
+    sim.closeMenu();
+    sim.openMenu();
+    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
+    EXPECT_TRUE(pressDefault());
+}
+
+TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArming)
+{
+    sim.keysWatchable = false;
+    launch();
+    EXPECT_TRUE(sim.log.empty());
+    pressDefault();
+    EXPECT_EQ(statusLine(), "Arming… key presses will not be watched");
+    EXPECT_EQ(sim.log.size(), 1u);
+    advance(2.0);
+    EXPECT_EQ(statusLine(), "● Armed — key presses are not watched");
+    sim.keysWatchable = true;
+    pressDefault();
+    pressDefault();
+    EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad");
+}
+
+TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownOnce)
+{
+    launch();
+    ASSERT_TRUE(sim.choose("Launch at Login"));
+    EXPECT_TRUE(sim.loginItemEnabled);
+    EXPECT_TRUE(sim.entry("Launch at Login")->checked);
+    sim.loginItemRefusal = LoginItemError{"Error Domain=SMAppServiceErrorDomain Code=1", "Operation not permitted"};
+    sim.choose("Launch at Login");
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: launch-at-login change failed: Error "
+                                                 "Domain=SMAppServiceErrorDomain Code=1"}));
+    EXPECT_EQ(sim.alerts, (std::vector<std::pair<std::string, std::string>>{
+                              {"Couldn't update Launch at Login", "Operation not permitted"}}));
+    EXPECT_TRUE(sim.entry("Launch at Login")->checked) << "the status as read after the alert";
+}
+
+TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
+{
+    launch();
+    const auto toggle = sim.entry("Launch at Login")->action;
+    sim.loginItemEnabled = true;
+    sim.loginItemEnabled = false;
+    sim.loginItemRefusal = LoginItemError{"never", "never"};
+    sim.loginItemEnabled = true;
+    toggle();
+    EXPECT_EQ(sim.loginItemChanges, 1) << "reads the status afresh and unregisters";
+    EXPECT_TRUE(sim.entry("Launch at Login")->checked);
+}
+
+TEST_F(ControllerTest, QuitEndsWithoutDisarmingOrLocking)
+{
+    launch();
+    armFully();
+    sim.choose("Quit Cendrel");
+    EXPECT_TRUE(sim.terminated);
+    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
+    EXPECT_EQ(locks(), 0u);
+}
+
+TEST_F(ControllerTest, CallbacksFindTheControllerGoneAndDoNothing)
+{
+    launch();
+    const auto arm = sim.entry("Arm Now")->action;
+    sim.pressHotKey(37, {Modifier::command, Modifier::option});
+    delegate.reset();
+    sim.runLoop().runPending();
+    arm();
+    EXPECT_FALSE(sim.item.exists);
+    EXPECT_EQ(sim.activities, 0);
+}
+
+} // namespace
+} // namespace cendrel

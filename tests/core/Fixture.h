@@ -1,0 +1,63 @@
+// A fresh simulated platform per test, and the controller launched on it as
+// the program entry does.
+#pragma once
+
+#include "AppDelegate.h"
+#include "SimPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace cendrel {
+
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override { sim.install(); }
+    // Objects that reach the platform when they go must be released first.
+    void TearDown() override { uninstallPlatform(); }
+
+    void advance(double seconds) { sim.runLoop().advance(Seconds{seconds}); }
+
+    SimPlatform sim;
+};
+
+class ControllerTest : public SimTest {
+protected:
+    void TearDown() override
+    {
+        delegate.reset();
+        sim.runLoop().runPending();
+        SimTest::TearDown();
+    }
+
+    void launch()
+    {
+        delegate = std::make_shared<AppDelegate>();
+        sim.launched = false;
+        platform().application->run([this] { delegate->applicationDidFinishLaunching(); });
+    }
+    std::string statusLine() const { return sim.titles().at(0); }
+    std::string toggleTitle() const { return sim.titles().at(2); }
+    // The user presses a combination anywhere; true when it was our hot key.
+    bool press(std::uint32_t keyCode, Modifiers modifiers)
+    {
+        const bool taken = sim.pressHotKey(keyCode, modifiers);
+        sim.runLoop().runPending();
+        return taken;
+    }
+    bool pressDefault() { return press(37, {Modifier::command, Modifier::option}); }
+    void armFully()
+    {
+        pressDefault();
+        advance(2.0);
+    }
+    std::size_t locks() const
+    {
+        return static_cast<std::size_t>(std::count(sim.lockEvents.begin(), sim.lockEvents.end(), "lock"));
+    }
+
+    std::shared_ptr<AppDelegate> delegate;
+};
+
+} // namespace cendrel
