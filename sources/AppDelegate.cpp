@@ -62,6 +62,10 @@ void AppDelegate::applicationDidFinishLaunching()
             self->updateForState(state);
     };
     monitor->onTrigger = action(&AppDelegate::lockedByInput);
+    recorder->keyPressLocks = [weak = std::weak_ptr(monitor)] {
+        auto armMonitor = weak.lock();
+        return armMonitor && armMonitor->reportInput();
+    };
     // The monitor never reports its initial state; show it ourselves.
     updateForState(ArmMonitor::State::idle);
 }
@@ -132,6 +136,8 @@ std::optional<std::string> AppDelegate::handleCapture(const Shortcut& captured)
 
 void AppDelegate::lockedByInput()
 {
+    // Whoever touched the computer must not get to change its shortcut.
+    recorder->cancel();
     menuArmingBlocked = true;
     menuArmingUnblock = platform().runLoop->scheduleTimer(menuArmingBlockTime, false, [weak = weak_from_this()] {
         if (auto self = weak.lock())

@@ -132,8 +132,15 @@ void ArmMonitor::pollTick()
 
 void ArmMonitor::inputReceived()
 {
-    if (state_ == State::armed)
-        trigger();
+    reportInput();
+}
+
+bool ArmMonitor::reportInput()
+{
+    if (state_ != State::armed)
+        return false;
+    trigger();
+    return true;
 }
 
 void ArmMonitor::trigger()

@@ -48,6 +48,9 @@ public:
     // waits, and ends when the hold is released: the owner is still at the
     // computer. Watching, once begun, is never held.
     void holdGracePeriod(bool held);
+    // Input the watch cannot see (a key press our own panel consumed): locks
+    // like any watched input. True when it did.
+    bool reportInput();
 
 private:
     void graceElapsed();

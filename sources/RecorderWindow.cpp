@@ -60,6 +60,12 @@ void RecorderWindow::close()
     finish();
 }
 
+void RecorderWindow::cancel()
+{
+    if (recording)
+        close();
+}
+
 void RecorderWindow::finish()
 {
     if (!recording)
@@ -73,6 +79,8 @@ void RecorderWindow::finish()
 void RecorderWindow::handleKeyPress(const KeyPress& press)
 {
     if (!recording)
+        return;
+    if (auto locks = keyPressLocks; locks && locks())
         return;
     if (press.keyCode == escapeKeyCode && press.modifiers.empty()) {
         close();

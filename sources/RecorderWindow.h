@@ -29,6 +29,13 @@ public:
     // callbacks of an earlier one, which then ends without onFinish.
     void show(const Shortcut& current, CaptureHandler onCapture, std::function<void()> onFinish = {});
     bool isRecording() const { return recording; }
+    // Ends a recording without a capture, as Escape does.
+    void cancel();
+
+    // Asked first for every key press the panel takes; true when the press
+    // locked the screen (an armed guard), and is then not recorded. The panel
+    // holds the keyboard, so the system's watch may never see these presses.
+    std::function<bool()> keyPressLocks;
 
 private:
     void buildWindow();

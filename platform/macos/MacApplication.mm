@@ -1,10 +1,8 @@
 // Application on macOS: NSApplication with an Objective-C delegate for the
-// end of launching, NSAlert, user notifications, and NSProcessInfo activities
-// against App Nap. Gap: a notice shows only once the user has allowed
-// Cendrel's notifications (asked at the first one), and not while Cendrel is
-// the active application.
+// end of launching, NSAlert, and NSProcessInfo activities against App Nap.
+// Gap: no desktop notice; a notice would need a permission asked at the worst
+// moment, so the log line the core writes stands alone.
 #import <AppKit/AppKit.h>
-#import <UserNotifications/UserNotifications.h>
 
 #include "MacBackend.h"
 #include "MacStrings.h"
@@ -93,24 +91,10 @@ public:
         [alert runModal];
     }
 
-    // The first notice asks for the permission; the system answers on a queue
-    // of its own, where posting is allowed. One identifier: a newer notice
-    // replaces one the user has not dismissed yet.
     void notify(const std::string& title, const std::string& body) override
     {
-        UNMutableNotificationContent* content = [[UNMutableNotificationContent alloc] init];
-        content.title = toNSString(title);
-        content.body = toNSString(body);
-        UNNotificationRequest* request = [UNNotificationRequest requestWithIdentifier:@"Cendrel.notice"
-                                                                              content:content
-                                                                              trigger:nil];
-        UNUserNotificationCenter* center = [UNUserNotificationCenter currentNotificationCenter];
-        [center requestAuthorizationWithOptions:UNAuthorizationOptionAlert
-                              completionHandler:^(BOOL granted, NSError*) {
-                                if (granted) {
-                                    [center addNotificationRequest:request withCompletionHandler:nil];
-                                }
-                              }];
+        (void)title;
+        (void)body;
     }
 
     // App Nap would otherwise coalesce the timers of a program with no window

@@ -192,6 +192,20 @@ TEST_F(ControllerTest, RecordingSuspendsTheHotKeyAndStoresTheNewOne)
     EXPECT_FALSE(sim.pressKey({0, {Modifier::shift}})) << "keys pass again once recorded";
 }
 
+TEST_F(ControllerTest, KeyPressToOurOwnPanelWhileArmedLocksAndIsNotRecorded)
+{
+    launch();
+    sim.choose("Change Shortcut…");
+    sim.choose("Arm Now");
+    advance(2.0);
+    ASSERT_TRUE(sim.panel.shown);
+    sim.pressKey({40, {Modifier::control}});
+    EXPECT_EQ(locks(), 1u);
+    EXPECT_FALSE(sim.panel.shown) << "whoever typed must not change the shortcut";
+    EXPECT_TRUE(sim.preferences.empty());
+    EXPECT_TRUE(pressDefault());
+}
+
 TEST_F(ControllerTest, CancelAndCloseRestoreTheOldHotKey)
 {
     launch();
