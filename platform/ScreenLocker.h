@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 namespace cendrel {
 
@@ -27,6 +28,10 @@ public:
     // `onFailure` is called once, before the request's resources are given
     // back.
     virtual void lockSession(const std::function<void(LockFailure)>& onFailure) = 0;
+    // The desktop's own screen locker, where the session lock is not there
+    // (freedesktop: org.freedesktop.ScreenSaver); nothing when it locked.
+    // Systems without one never have it asked.
+    virtual std::optional<LockFailure> lockScreenSaver() { return LockFailure::unavailable; }
     // The stand-in: puts the display to sleep at once. False when that could
     // not even be started.
     virtual bool sleepDisplay() = 0;

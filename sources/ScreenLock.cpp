@@ -29,9 +29,19 @@ constexpr FailureLines freedesktopLines{
     "Cendrel: login1 Lock failed, falling back",
 };
 
-std::string_view lineFor(LockFailure failure)
+constexpr FailureLines screenSaverLines{
+    "Cendrel: could not reach the screen saver, falling back",
+    "Cendrel: screen saver Lock not found, falling back",
+    "Cendrel: screen saver Lock failed, falling back",
+};
+
+bool isFreedesktop()
 {
-    const FailureLines& lines = platform().flavor == SystemFlavor::freedesktop ? freedesktopLines : macLines;
+    return platform().flavor == SystemFlavor::freedesktop;
+}
+
+std::string_view lineFor(const FailureLines& lines, LockFailure failure)
+{
     switch (failure) {
     case LockFailure::unavailable:
         return lines.unavailable;
@@ -48,7 +58,16 @@ std::string_view lineFor(LockFailure failure)
 void ScreenLock::lock()
 {
     platform().screenLocker->lockSession([](LockFailure failure) {
-        platform().systemLog->log(lineFor(failure));
+        const Platform& system = platform();
+        system.systemLog->log(lineFor(isFreedesktop() ? freedesktopLines : macLines, failure));
+        // Desktops without a login manager that locks (or with one that
+        // refuses) often still have a screen locker of their own.
+        if (isFreedesktop()) {
+            const auto screenSaver = system.screenLocker->lockScreenSaver();
+            if (!screenSaver)
+                return;
+            system.systemLog->log(lineFor(screenSaverLines, *screenSaver));
+        }
         fallbackLock();
     });
 }

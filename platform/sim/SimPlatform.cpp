@@ -186,6 +186,11 @@ public:
             onFailure(*sim_.lockFailure);
         sim_.lockEvents.push_back("released");
     }
+    std::optional<LockFailure> lockScreenSaver() override
+    {
+        sim_.lockEvents.push_back("screensaver");
+        return sim_.screenSaverFailure;
+    }
     bool sleepDisplay() override
     {
         sim_.lockEvents.push_back("sleep");

@@ -92,8 +92,10 @@ public:
 
     // --- Locking and the log -----------------------------------------------
     std::optional<LockFailure> lockFailure;
+    std::optional<LockFailure> screenSaverFailure = LockFailure::unavailable;
     bool displaySleepFails = false;
-    // "lock" for each lock request, "sleep" for each fallback, in order.
+    // "lock" for each lock request, "screensaver" and "sleep" for each
+    // fallback, "released" when the request is done, in order.
     std::vector<std::string> lockEvents;
     std::vector<std::string> log;
 

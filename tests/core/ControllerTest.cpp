@@ -72,6 +72,19 @@ TEST_F(ControllerTest, LockScreenNowDisarmsFirstAndLocksInEveryState)
     EXPECT_EQ(sim.watches, 0);
 }
 
+const char* screenSaverLine(LockFailure failure)
+{
+    switch (failure) {
+    case LockFailure::unavailable:
+        return "Cendrel: could not reach the screen saver, falling back";
+    case LockFailure::missing:
+        return "Cendrel: screen saver Lock not found, falling back";
+    case LockFailure::refused:
+        return "Cendrel: screen saver Lock failed, falling back";
+    }
+    return "";
+}
+
 struct FallbackCase {
     SystemFlavor flavor;
     LockFailure failure;
@@ -82,12 +95,32 @@ class LockFallbackTest : public SimTest, public ::testing::WithParamInterface<Fa
 
 TEST_P(LockFallbackTest, EachFailureHasItsLineAndTheDisplaySleeps)
 {
+    const bool freedesktop = GetParam().flavor == SystemFlavor::freedesktop;
     sim.install(GetParam().flavor);
     sim.lockFailure = GetParam().failure;
+    sim.screenSaverFailure = GetParam().failure;
     ScreenLock::lock();
-    EXPECT_EQ(sim.log, (std::vector<std::string>{GetParam().line}));
-    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
+    std::vector<std::string> lines{GetParam().line};
+    if (freedesktop)
+        lines.push_back(std::string(screenSaverLine(GetParam().failure)));
+    EXPECT_EQ(sim.log, lines);
+    EXPECT_EQ(sim.lockEvents, freedesktop ? (std::vector<std::string>{"lock", "screensaver", "sleep", "released"})
+                                          : (std::vector<std::string>{"lock", "sleep", "released"}));
     EXPECT_TRUE(sim.notifications.empty());
+}
+
+TEST_F(SimTest, ScreenSaverThatLocksEndsTheFallbackOnlyOnFreedesktop)
+{
+    sim.install(SystemFlavor::freedesktop);
+    sim.lockFailure = LockFailure::refused;
+    sim.screenSaverFailure = std::nullopt;
+    ScreenLock::lock();
+    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "screensaver", "released"}));
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: login1 Lock failed, falling back"}));
+    sim.install(SystemFlavor::macOS);
+    sim.lockEvents.clear();
+    ScreenLock::lock();
+    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, LockFallbackTest,
