@@ -153,7 +153,7 @@ public:
     }
     bool setInteger(const std::string& key, std::int64_t value) override
     {
-        if (sim_.preferencesWriteFails)
+        if (sim_.preferencesWriteFails || key == sim_.failingPreference)
             return false;
         sim_.preferences[key] = value;
         return true;
@@ -182,6 +182,8 @@ public:
     void lockSession(const std::function<void(LockFailure)>& onFailure) override
     {
         sim_.lockEvents.push_back("lock");
+        if (auto onLock = sim_.onLock)
+            onLock();
         if (sim_.lockFailure)
             onFailure(*sim_.lockFailure);
         sim_.lockEvents.push_back("released");

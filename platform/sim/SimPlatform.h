@@ -85,6 +85,8 @@ public:
     // --- Preferences, layout, login items ----------------------------------
     std::map<std::string, std::int64_t> preferences;
     bool preferencesWriteFails = false;
+    // One key that cannot be written, where the others can.
+    std::string failingPreference;
     std::map<KeyCode, std::string> layout{{0, "a"}, {37, "l"}, {40, "k"}, {45, "n"}};
     bool loginItemEnabled = false;
     std::optional<LoginItemError> loginItemRefusal;
@@ -94,6 +96,8 @@ public:
     std::optional<LockFailure> lockFailure;
     std::optional<LockFailure> screenSaverFailure = LockFailure::unavailable;
     bool displaySleepFails = false;
+    // Runs as each lock is requested, to look at what the user sees then.
+    std::function<void()> onLock;
     // "lock" for each lock request, "screensaver" and "sleep" for each
     // fallback, "released" when the request is done, in order.
     std::vector<std::string> lockEvents;

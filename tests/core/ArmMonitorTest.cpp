@@ -43,7 +43,11 @@ TEST_F(ArmMonitorTest, FullCycleNotifiesInOrderAndLocksAfterIdle)
     EXPECT_EQ(seen, (std::vector{State::arming, State::armed}));
     EXPECT_EQ(watchesAtNotification.back(), 0);
     EXPECT_EQ(sim.watches, 1);
-    monitor->onTrigger = [this] { EXPECT_TRUE(sim.lockEvents.empty()) << "told before the lock"; };
+    EXPECT_EQ(sim.runLoop().liveTimerCount(), 1u) << "only the poll runs while armed";
+    monitor->onTrigger = [this] {
+        EXPECT_EQ(monitor->state(), State::idle);
+        EXPECT_TRUE(sim.lockEvents.empty()) << "told before the lock";
+    };
     sim.sendInput();
     EXPECT_EQ(seen, (std::vector{State::arming, State::armed, State::idle}));
     EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "released"}));
@@ -110,6 +114,8 @@ TEST_F(ArmMonitorTest, HeldGracePeriodWaitsForTheRelease)
     monitor->arm();
     monitor->holdGracePeriod(true);
     advance(10.0);
+    // The menu opens again before the earlier release has run.
+    monitor->holdGracePeriod(true);
     EXPECT_EQ(monitor->state(), State::arming);
     monitor->holdGracePeriod(false);
     EXPECT_EQ(monitor->state(), State::armed);

@@ -52,7 +52,7 @@ TEST_F(ControllerTest, InputWhileArmedShowsIdleBeforeTheLock)
     launch();
     armFully();
     sim.lockFailure = LockFailure::unavailable;
-    std::string seenAtSleep;
+    sim.onLock = [this] { EXPECT_EQ(sim.titles()[2], "Arm Now"); };
     sim.sendInput();
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
@@ -66,6 +66,10 @@ TEST_F(ControllerTest, LockScreenNowDisarmsFirstAndLocksInEveryState)
     EXPECT_EQ(locks(), 1u);
     EXPECT_EQ(sim.item.menusSet, 2) << "nothing to rebuild when idle";
     armFully();
+    sim.onLock = [this] {
+        EXPECT_EQ(sim.watches, 0) << "disarmed before the lock";
+        EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    };
     ASSERT_TRUE(sim.choose("Lock Screen Now"));
     EXPECT_EQ(locks(), 2u);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
@@ -179,11 +183,17 @@ TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
     // reports it on whatever entry now stands there.
     sim.openMenu();
     sim.sendInput();
+    advance(0.5);
     ASSERT_TRUE(sim.choose("Arm Now"));
     advance(3.0);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     EXPECT_EQ(locks(), 1u);
-    // A later, separate choice arms as usual.
+    // A later, separate choice arms as usual, and so does one from a menu
+    // opened after the lock, however soon.
+    sim.choose("Arm Now");
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    advance(2.0);
+    sim.sendInput();
     sim.choose("Arm Now");
     EXPECT_EQ(sim.item.icon, StatusIcon::arming);
 }
@@ -208,6 +218,7 @@ TEST_F(ControllerTest, RecordingSuspendsTheHotKeyAndStoresTheNewOne)
     sim.choose("Change Shortcut…");
     EXPECT_TRUE(sim.panel.shown);
     EXPECT_EQ(sim.panel.texts.title, "Set Lock Shortcut");
+    EXPECT_EQ(sim.panel.texts.hint, "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.");
     EXPECT_EQ(sim.panel.current, "Current: ⌥⌘L");
     EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
     EXPECT_TRUE(sim.registered().empty()) << "the recorder must get the current shortcut's press";
@@ -244,6 +255,8 @@ TEST_F(ControllerTest, CancelAndCloseRestoreTheOldHotKey)
     launch();
     for (bool escape : {true, false}) {
         sim.choose("Change Shortcut…");
+        EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
+        sim.pressKey({40, {}});
         if (escape)
             sim.pressKey({53, {}});
         else
@@ -293,9 +306,14 @@ TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsShownNotActiveUntilItCanRe
     EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌥⌘L (not active)");
     sim.openMenu();
     EXPECT_EQ(sim.log.size(), 2u) << "tried again when the menu opens";
-    sim.takenByOthers.clear();
     sim.closeMenu();
-    sim.openMenu();
+    // A recording cancelled still says so, until the hot key can be had.
+    sim.choose("Change Shortcut…");
+    sim.pressKey({53, {}});
+    EXPECT_EQ(statusLine(), "Idle — ⌥⌘L is not active, use Arm Now");
+    sim.choose("Change Shortcut…");
+    sim.takenByOthers.clear();
+    sim.pressKey({53, {}});
     EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
     EXPECT_TRUE(pressDefault());
 }
@@ -310,6 +328,7 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArming)
     EXPECT_EQ(sim.log.size(), 1u);
     advance(2.0);
     EXPECT_EQ(statusLine(), "● Armed — key presses are not watched");
+    EXPECT_EQ(sim.log.size(), 1u) << "one line per arming";
     sim.keysWatchable = true;
     pressDefault();
     pressDefault();

@@ -48,7 +48,7 @@ TEST_F(SimTest, SavedShortcutLoadsEqualAndAFailedWriteIsReported)
     EXPECT_TRUE(recorded.save());
     EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x1200);
     EXPECT_EQ(Shortcut::load(), recorded);
-    sim.preferencesWriteFails = true;
+    sim.failingPreference = Shortcut::carbonModifiersKey;
     EXPECT_FALSE(Shortcut{}.save());
 }
 
@@ -81,6 +81,7 @@ TEST_P(ShortcutDisplayTest, ModifiersInOrderThenTheKeyName)
     sim.layout[41] = "ß";
     sim.layout[50] = "`";
     sim.layout[42] = "";
+    sim.layout[43] = "é";
     sim.install(c.flavor);
     EXPECT_EQ(c.shortcut.displayString(), c.expected);
 }
@@ -100,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ShortcutDisplayTest,
                                            DisplayCase{mac, {40, {Modifier::command}}, "⌘K"},
                                            DisplayCase{mac, {41, {Modifier::command}}, "⌘SS"},
                                            DisplayCase{mac, {50, {Modifier::command}}, "⌘`"},
+                                           DisplayCase{mac, {43, {Modifier::command}}, "⌘É"},
                                            DisplayCase{mac, {42, {Modifier::command}}, "⌘Key 42"},
                                            DisplayCase{mac, {200, {Modifier::command}}, "⌘Key 200"},
                                            DisplayCase{mac, {65536 + 37, {Modifier::command}}, "⌘Key 65573"},
