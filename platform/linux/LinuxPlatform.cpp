@@ -1,50 +1,47 @@
-// The entry point of the backend. Qt's xcb plugin is asked for explicitly:
-// on a Wayland session the program runs through XWayland, whose X server is
-// what the grabs and raw events need.
-#include "LinuxPlatform.h"
+// The entry point of the Linux backend: the X11 part (hot keys, input,
+// screens, layout) and the freedesktop part (Qt, the tray, files, logind).
+// Qt's xcb plugin is asked for explicitly: on a Wayland session the program
+// runs through XWayland, whose X server is what the grabs and raw events need.
+#include "Platform.h"
 
-#include "LinuxApplication.h"
-#include "LinuxHotKeyEvents.h"
-#include "LinuxKeyboardLayout.h"
-#include "LinuxLoader.h"
-#include "LinuxLoginItems.h"
-#include "LinuxPanels.h"
-#include "LinuxRunLoop.h"
-#include "LinuxScreens.h"
-#include "LinuxStatusBar.h"
-#include "LinuxSystemLog.h"
-#include "LinuxUserDefaults.h"
-#include "LinuxXConnection.h"
+#include "freedesktop/IniPreferences.h"
+#include "freedesktop/Login1ScreenLocker.h"
+#include "freedesktop/QtApplication.h"
+#include "freedesktop/QtRecorderPanel.h"
+#include "freedesktop/QtRunLoop.h"
+#include "freedesktop/StderrLog.h"
+#include "freedesktop/TrayStatusBar.h"
+#include "freedesktop/XdgAutostart.h"
+#include "x11/X11Connection.h"
+#include "x11/X11HotKeys.h"
+#include "x11/X11Input.h"
+#include "x11/X11KeyboardLayout.h"
+#include "x11/X11Screens.h"
 
 #include <QApplication>
-#include <QCoreApplication>
+#include <QDir>
 
 #include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <system_error>
+#include <cstdlib>
 
 namespace cendrel {
 
-std::string runningExecutablePath()
+namespace {
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
+// XDG base directory rules say.
+std::string xdgConfigHome()
 {
-    std::error_code error;
-    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    if (!error) {
-        // A binary replaced while it runs (a rebuild) reads back with this
-        // mark; the autostart entry wants the path the next login will find.
-        const std::string replaced = " (deleted)";
-        if (path.size() > replaced.size() && path.ends_with(replaced))
-            path.resize(path.size() - replaced.size());
-        return path;
-    }
-    return QCoreApplication::applicationFilePath().toStdString();
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    if (configHome != nullptr && QDir::isAbsolutePath(QString::fromLocal8Bit(configHome)))
+        return QString::fromLocal8Bit(configHome).toStdString();
+    return (QDir::homePath() + QStringLiteral("/.config")).toStdString();
 }
+} // namespace
 
 bool installNativePlatform(int argc, char** argv)
 {
     std::string error;
-    auto x = LinuxXConnection::open(error);
+    auto x = X11Connection::open(error);
     if (!x) {
         std::fprintf(stderr, "cendrel: no X display (%s); Cendrel needs an X11 session\n", error.c_str());
         return false;
@@ -56,23 +53,26 @@ bool installNativePlatform(int argc, char** argv)
     static QApplication* application = new QApplication(qtArgc, argv);
     (void)application;
     QApplication::setApplicationName(QStringLiteral("Cendrel"));
-    QApplication::setQuitOnLastWindowClosed(false);
     x->attachToEventLoop();
 
-    auto runLoop = std::make_shared<LinuxRunLoop>(x);
+    auto runLoop = std::make_shared<QtRunLoop>();
+    auto hotKeys = X11HotKeys::create(x, runLoop);
+    const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
-    platform.application = std::make_shared<LinuxApplication>();
+    platform.application = std::make_shared<QtApplication>();
     platform.runLoop = runLoop;
-    platform.screens = std::make_shared<LinuxScreens>();
-    platform.statusBar = std::make_shared<LinuxStatusBar>(runLoop);
-    platform.panels = std::make_shared<LinuxPanels>();
-    platform.userDefaults = std::make_shared<LinuxUserDefaults>();
-    platform.hotKeyEvents = std::make_shared<LinuxHotKeyEvents>(x);
-    platform.keyboardLayout = std::make_shared<LinuxKeyboardLayout>(x);
-    platform.loginItems = std::make_shared<LinuxLoginItems>(autostartFilePath(), runningExecutablePath());
-    platform.loader = std::make_shared<LinuxLoader>();
-    platform.systemLog = std::make_shared<LinuxSystemLog>();
+    platform.input = X11Input::create(x, hotKeys);
+    platform.screens = std::make_shared<X11Screens>();
+    platform.statusBar = std::make_shared<TrayStatusBar>();
+    platform.panels = std::make_shared<QtPanels>();
+    platform.preferences = std::make_shared<IniPreferences>(config + "/Cendrel/Cendrel.conf");
+    platform.hotKeys = hotKeys;
+    platform.keyboardLayout = std::make_shared<X11KeyboardLayout>(x);
+    platform.loginItems =
+        std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", runningExecutablePath());
+    platform.screenLocker = std::make_shared<Login1ScreenLocker>();
+    platform.systemLog = std::make_shared<StderrLog>();
     installPlatform(std::move(platform));
     return true;
 }

@@ -60,10 +60,6 @@ class Session(dbus.service.Object):
                 name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
         append(self.log, "%.6f" % time.monotonic())
 
-    @dbus.service.method(SESSION_IFACE, in_signature="", out_signature="")
-    def Unlock(self):
-        pass
-
 
 class Watcher(dbus.service.Object):
     def __init__(self, bus, log):

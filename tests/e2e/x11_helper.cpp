@@ -2,7 +2,6 @@
 // another program would, or sends an XTEST click and says when it left.
 //   x11_helper grab <keycode> <modifiers>   grabs, prints "grabbed", waits for stdin to close
 //   x11_helper click <button>                 prints the CLOCK_MONOTONIC seconds of the press
-//   x11_helper screenshot                     writes the screen as PPM to stdout
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -48,35 +47,12 @@ int click(xcb_connection_t* connection, xcb_window_t root, int button)
     return 0;
 }
 
-// The root window as a binary PPM on standard output, for looking at what a
-// failing test left on screen.
-int screenshot(xcb_connection_t* connection, const xcb_screen_t* screen)
-{
-    const auto cookie = xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0,
-                                      screen->width_in_pixels, screen->height_in_pixels, ~0u);
-    xcb_get_image_reply_t* image = xcb_get_image_reply(connection, cookie, nullptr);
-    if (image == nullptr || image->depth != 24) {
-        std::free(image);
-        return 1;
-    }
-    const std::uint8_t* pixels = xcb_get_image_data(image);
-    std::printf("P6\n%d %d\n255\n", screen->width_in_pixels, screen->height_in_pixels);
-    const int count = screen->width_in_pixels * screen->height_in_pixels;
-    for (int i = 0; i < count; ++i) {
-        // Z pixmap at depth 24 on a little-endian server: blue, green, red, pad.
-        const std::uint8_t rgb[3] = {pixels[i * 4 + 2], pixels[i * 4 + 1], pixels[i * 4]};
-        std::fwrite(rgb, 1, 3, stdout);
-    }
-    std::free(image);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fputs("usage: x11_helper grab <keycode> <modifiers> | click <button> | screenshot\n", stderr);
+        std::fputs("usage: x11_helper grab <keycode> <modifiers> | click <button>\n", stderr);
         return 2;
     }
     int screenNumber = 0;
@@ -85,14 +61,11 @@ int main(int argc, char** argv)
         std::fputs("x11_helper: cannot open the display\n", stderr);
         return 2;
     }
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    const xcb_window_t root = screen->root;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const std::string command = argv[1];
     int status = 2;
     if (command == "grab" && argc == 4) {
         status = grab(connection, root, std::atoi(argv[2]), std::atoi(argv[3]));
-    } else if (command == "screenshot") {
-        status = screenshot(connection, screen);
     } else if (command == "click" && argc == 3) {
         status = click(connection, root, std::atoi(argv[2]));
     }

@@ -1,0 +1,89 @@
+// Launching has finished once the event loop runs. There is no Dock on a
+// Linux desktop, so becoming an accessory only keeps the program alive
+// without windows.
+#include "QtApplication.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QMessageBox>
+#include <QTimer>
+#include <QVariantMap>
+
+namespace cendrel {
+
+void QtApplication::run(std::function<void()> didFinishLaunching)
+{
+    QTimer::singleShot(0, qApp, std::move(didFinishLaunching));
+    QApplication::exec();
+}
+
+void QtApplication::becomeAccessory()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void QtApplication::terminate()
+{
+    // Quit is usually chosen from the tray menu over D-Bus, and Qt answers
+    // that call from its D-Bus thread after the action returns. A round trip
+    // to the bus, started once the answer is queued ahead of it, comes back
+    // only after the answer has left; quitting before that leaves the tray
+    // host without one.
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            QDBusConnection bus = QDBusConnection::sessionBus();
+            if (!bus.isConnected()) {
+                QApplication::quit();
+                return;
+            }
+            const QDBusMessage ping = QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
+            auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(ping, 1000), qApp);
+            QObject::connect(watcher, &QDBusPendingCallWatcher::finished, qApp, [watcher] {
+                watcher->deleteLater();
+                QApplication::quit();
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+void QtApplication::showAlert(const std::string& message, const std::string& information)
+{
+    QMessageBox box;
+    box.setWindowTitle(QStringLiteral("Cendrel"));
+    box.setText(QString::fromStdString(message));
+    box.setInformativeText(QString::fromStdString(information));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.show();
+    box.raise();
+    box.activateWindow();
+    box.exec();
+}
+
+void QtApplication::notify(const std::string& title, const std::string& body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    // Critical urgency: the server keeps it until the user dismisses it.
+    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}};
+    message << QStringLiteral("Cendrel") << 0u << QString() << QString::fromStdString(title)
+            << QString::fromStdString(body) << QStringList() << hints << -1;
+    // Not waited for: without a notification server the log line stands alone.
+    bus.send(message);
+}
+
+std::unique_ptr<Activity> QtApplication::beginActivity(std::string_view)
+{
+    return std::make_unique<Activity>();
+}
+
+} // namespace cendrel

@@ -1,0 +1,201 @@
+// A Qt tool window laid out like the macOS panel (fonts in pixels, as points
+// are at 1x; secondary and tertiary text as the window text at reduced
+// opacity), and an application-wide event filter standing in for AppKit's
+// local key monitor. Gap: a key the position tables do not place is swallowed
+// without a report.
+#include "QtRecorderPanel.h"
+
+#include "x11/X11KeyCodes.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+
+namespace cendrel {
+
+std::optional<KeyPress> keyPressFromEvent(const QKeyEvent& event)
+{
+    switch (event.key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+        return std::nullopt;
+    default:
+        break;
+    }
+    // Qt's native data is the X key code and state, on xcb as under Wayland
+    // (XKB key codes and modifier masks).
+    const auto keyCode = x11_keys::keyCodeFromXKeyCode(event.nativeScanCode());
+    if (!keyCode)
+        return std::nullopt;
+    return KeyPress{*keyCode, x11_keys::modifiersFromXState(event.nativeModifiers())};
+}
+
+class QtRecorderPanel::Window final : public QWidget {
+public:
+    explicit Window(QtRecorderPanel& panel) : panel_(panel) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        event->accept();
+        panel_.closedByUser();
+    }
+
+private:
+    QtRecorderPanel& panel_;
+};
+
+// Sees each key press before Qt dispatches it, whichever of our windows has
+// the focus, and keeps it from shortcuts and widgets alike.
+class QtRecorderPanel::KeyFilter final : public QObject {
+public:
+    explicit KeyFilter(QtRecorderPanel& panel) : panel_(panel) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Taken by us, so no shortcut (Ctrl+Q) fires in its place.
+            event->accept();
+            return true;
+        }
+        // Each press reaches its window once, before the focus widget.
+        if (event->type() != QEvent::KeyPress || !watched->isWindowType())
+            return false;
+        if (const auto press = keyPressFromEvent(*static_cast<QKeyEvent*>(event))) {
+            if (auto onKeyPress = panel_.observer_.onKeyPress)
+                onKeyPress(*press);
+        }
+        return true;
+    }
+
+private:
+    QtRecorderPanel& panel_;
+};
+
+namespace {
+
+QLabel* addLabel(QWidget& parent, const QRect& frame, int pixelSize, bool semibold, double opacity)
+{
+    auto* label = new QLabel(&parent);
+    label->setGeometry(frame);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    QFont font = QApplication::font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
+    label->setFont(font);
+    label->setProperty("fullPixelSize", pixelSize);
+    QPalette palette = label->palette();
+    QColor text = palette.color(QPalette::WindowText);
+    text.setAlphaF(static_cast<float>(opacity));
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+    return label;
+}
+
+// Modifier names run longer than macOS glyphs, and the desktop's font may be
+// wider than the system font: a line that does not fit is set smaller rather
+// than cut off.
+void setFittedText(QLabel& label, const std::string& text)
+{
+    const QString qtext = QString::fromStdString(text);
+    QFont font = label.font();
+    font.setPixelSize(label.property("fullPixelSize").toInt());
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(qtext) > label.width())
+        font.setPixelSize(font.pixelSize() - 1);
+    label.setFont(font);
+    label.setText(qtext);
+}
+
+} // namespace
+
+QtRecorderPanel::QtRecorderPanel(const RecorderTexts& texts, RecorderPanelObserver observer)
+    : observer_(std::move(observer)), window_(std::make_unique<Window>(*this)),
+      keyFilter_(std::make_unique<KeyFilter>(*this))
+{
+    window_->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                            Qt::WindowStaysOnTopHint);
+    window_->setWindowTitle(QString::fromStdString(texts.title));
+    window_->setFixedSize(360, 150);
+    // The macOS panel's frames count from the bottom of its 150 points;
+    // these are the same frames counted from the top.
+    prompt_ = addLabel(*window_, {20, 36, 320, 28}, 17, true, 0.85);
+    current_ = addLabel(*window_, {20, 74, 320, 20}, 13, false, 0.55);
+    QLabel* hint = addLabel(*window_, {20, 114, 320, 18}, 11, false, 0.3);
+    setFittedText(*prompt_, texts.prompt);
+    setFittedText(*hint, texts.hint);
+}
+
+QtRecorderPanel::~QtRecorderPanel()
+{
+    stopTakingKeys();
+}
+
+void QtRecorderPanel::setPrompt(const std::string& text)
+{
+    setFittedText(*prompt_, text);
+}
+
+void QtRecorderPanel::setCurrent(const std::string& text)
+{
+    setFittedText(*current_, text);
+}
+
+void QtRecorderPanel::show()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), window_->size());
+        frame.moveCenter(screen->availableGeometry().center());
+        window_->move(frame.topLeft());
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    qApp->removeEventFilter(keyFilter_.get());
+    qApp->installEventFilter(keyFilter_.get());
+}
+
+void QtRecorderPanel::hide()
+{
+    stopTakingKeys();
+    window_->hide();
+}
+
+QWidget& QtRecorderPanel::windowForTesting()
+{
+    return *window_;
+}
+
+void QtRecorderPanel::stopTakingKeys()
+{
+    if (qApp != nullptr)
+        qApp->removeEventFilter(keyFilter_.get());
+}
+
+void QtRecorderPanel::closedByUser()
+{
+    stopTakingKeys();
+    if (auto onClose = observer_.onClose)
+        onClose();
+}
+
+std::unique_ptr<RecorderPanel> QtPanels::makeRecorderPanel(const RecorderTexts& texts, RecorderPanelObserver observer)
+{
+    return std::make_unique<QtRecorderPanel>(texts, std::move(observer));
+}
+
+} // namespace cendrel

@@ -1,0 +1,53 @@
+// The recorder panel: a small fixed-size tool window that takes the
+// application's key presses while it is shown.
+#pragma once
+
+#include "RecorderPanel.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QKeyEvent;
+
+namespace cendrel {
+
+// The key press a Qt key event stands for; nothing for a modifier key on its
+// own or a key the tables do not place.
+std::optional<KeyPress> keyPressFromEvent(const QKeyEvent& event);
+
+class QtRecorderPanel final : public RecorderPanel {
+public:
+    QtRecorderPanel(const RecorderTexts& texts, RecorderPanelObserver observer);
+    ~QtRecorderPanel() override;
+
+    void setPrompt(const std::string& text) override;
+    void setCurrent(const std::string& text) override;
+    void show() override;
+    void hide() override;
+
+    QWidget& windowForTesting();
+
+private:
+    class Window;
+    class KeyFilter;
+
+    void closedByUser();
+    void stopTakingKeys();
+
+    RecorderPanelObserver observer_;
+    std::unique_ptr<Window> window_;
+    std::unique_ptr<KeyFilter> keyFilter_;
+    QLabel* prompt_ = nullptr;
+    QLabel* current_ = nullptr;
+};
+
+class QtPanels final : public Panels {
+public:
+    std::unique_ptr<RecorderPanel> makeRecorderPanel(const RecorderTexts& texts,
+                                                     RecorderPanelObserver observer) override;
+};
+
+} // namespace cendrel

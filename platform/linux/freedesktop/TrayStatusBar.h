@@ -1,0 +1,58 @@
+// The status item as a tray icon (a StatusNotifierItem, or XEmbed where only
+// that is offered) with one QMenu.
+#pragma once
+
+#include "StatusBar.h"
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <chrono>
+#include <vector>
+
+class QAction;
+
+namespace cendrel {
+
+class TrayStatusItem final : public StatusItem {
+public:
+    TrayStatusItem(StatusItemObserver observer, std::chrono::milliseconds unseenMenuLimit);
+    ~TrayStatusItem() override;
+
+    void setIcon(StatusIcon icon) override;
+    void setToolTip(const std::string& text) override;
+    void setMenu(std::vector<MenuEntry> entries) override;
+    void setChecked(std::size_t index, bool checked) override;
+
+    QMenu& menuForTesting() { return menu_; }
+
+private:
+    void menuShown();
+    void menuHidden();
+
+    StatusItemObserver observer_;
+    // Declared before the tray, which is destroyed first and lets go of it.
+    QMenu menu_;
+    QSystemTrayIcon tray_;
+    std::vector<QAction*> actions_;
+    bool open_ = false;
+    QTimer unseenMenuLimit_;
+};
+
+class TrayStatusBar final : public StatusBar {
+public:
+    // A menu the host says it shows, but that we cannot see, counts as closed
+    // after `unseenMenuLimit`.
+    explicit TrayStatusBar(std::chrono::milliseconds unseenMenuLimit = std::chrono::seconds(5))
+        : unseenMenuLimit_(unseenMenuLimit)
+    {
+    }
+
+    std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) override;
+
+private:
+    std::chrono::milliseconds unseenMenuLimit_;
+};
+
+} // namespace cendrel

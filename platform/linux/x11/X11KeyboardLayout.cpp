@@ -1,0 +1,53 @@
+// The text a key types in the layout (XKB group) in use right now, with no
+// modifier and no lock. Gap: keys outside the position tables type nothing.
+#include "X11KeyboardLayout.h"
+
+#include "X11KeyCodes.h"
+
+#include <xkbcommon/xkbcommon-x11.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <array>
+
+namespace cendrel {
+
+X11KeyboardLayout::X11KeyboardLayout(std::shared_ptr<X11Connection> x)
+    : x_(std::move(x)), context_(xkb_context_new(XKB_CONTEXT_NO_FLAGS))
+{
+}
+
+X11KeyboardLayout::~X11KeyboardLayout()
+{
+    if (context_ != nullptr)
+        xkb_context_unref(context_);
+}
+
+std::optional<std::string> X11KeyboardLayout::characterForKey(KeyCode keyCode)
+{
+    const auto xKeyCode = x11_keys::xKeyCodeFromKeyCode(keyCode);
+    const std::int32_t device = x_->keyboardDevice();
+    if (!xKeyCode || context_ == nullptr || device < 0)
+        return std::nullopt;
+    // Fetched afresh: the user may have switched layouts since the last call.
+    xkb_keymap* keymap =
+        xkb_x11_keymap_new_from_device(context_, x_->connection(), device, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    if (keymap == nullptr)
+        return std::nullopt;
+    std::optional<std::string> text;
+    if (xkb_state* live = xkb_x11_state_new_from_device(keymap, x_->connection(), device)) {
+        const xkb_layout_index_t layout = xkb_state_serialize_layout(live, XKB_STATE_LAYOUT_EFFECTIVE);
+        xkb_state_unref(live);
+        if (xkb_state* plain = xkb_state_new(keymap)) {
+            xkb_state_update_mask(plain, 0, 0, 0, 0, 0, layout);
+            std::array<char, 64> buffer{};
+            const int length = xkb_state_key_get_utf8(plain, *xKeyCode, buffer.data(), buffer.size());
+            if (length > 0 && static_cast<std::size_t>(length) < buffer.size())
+                text = std::string(buffer.data(), static_cast<std::size_t>(length));
+            xkb_state_unref(plain);
+        }
+    }
+    xkb_keymap_unref(keymap);
+    return text;
+}
+
+} // namespace cendrel

@@ -1,0 +1,209 @@
+// The freedesktop part on Qt's offscreen platform: the files it keeps, the
+// lock's error mapping, the tray menu, the recorder panel and the run loop.
+#include "freedesktop/IniPreferences.h"
+#include "freedesktop/Login1ScreenLocker.h"
+#include "freedesktop/QtRecorderPanel.h"
+#include "freedesktop/QtRunLoop.h"
+#include "freedesktop/TrayStatusBar.h"
+#include "freedesktop/XdgAutostart.h"
+
+#include <QAction>
+#include <QDir>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+#include <linux/input-event-codes.h>
+
+#include <gtest/gtest.h>
+
+namespace cendrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+class FilesTest : public ::testing::Test {
+protected:
+    QTemporaryDir home;
+    QString prefsPath = home.path() + "/Cendrel/Cendrel.conf";
+    QString entryPath = home.path() + "/autostart/cendrel.desktop";
+};
+
+TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
+{
+    writeAll(prefsPath, "[General]\nshortcut.keyCode=twelve\n");
+    EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"), std::nullopt);
+    // Qt reads "shortcut.keyCode=5" from this, but reports the file corrupt.
+    const QByteArray corrupt("[General]\nshortcut.keyCode=5\n[broken\n");
+    writeAll(prefsPath, corrupt);
+    IniPreferences preferences(prefsPath.toStdString());
+    EXPECT_EQ(preferences.integer("shortcut.keyCode"), std::nullopt);
+    EXPECT_EQ(readAll(prefsPath), corrupt) << "left as it is until a value is set";
+    ASSERT_TRUE(preferences.setInteger("shortcut.carbonModifiers", 4294967295));
+    IniPreferences reopened(prefsPath.toStdString());
+    EXPECT_EQ(reopened.integer("shortcut.carbonModifiers"), 4294967295);
+    EXPECT_EQ(reopened.integer("shortcut.keyCode"), std::nullopt);
+}
+
+TEST_F(FilesTest, PreferencesThatCannotBeWrittenSaySo)
+{
+    writeAll(home.path() + "/Cendrel", "a file where the folder should be");
+    IniPreferences preferences(prefsPath.toStdString());
+    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
+    QFile::remove(home.path() + "/Cendrel");
+    QDir().mkpath(prefsPath); // the file is a folder now
+    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
+    QDir(prefsPath).removeRecursively();
+    EXPECT_TRUE(preferences.setInteger("shortcut.keyCode", 37));
+}
+
+TEST_F(FilesTest, AutostartEntryStartsThisProgramWhenTheSessionWillRunIt)
+{
+    XdgAutostart autostart(entryPath.toStdString(), "/opt/100% \"sure\"/cendrel");
+    ASSERT_EQ(autostart.enable(), std::nullopt);
+    const QByteArray entry = readAll(entryPath);
+    EXPECT_TRUE(entry.contains("\nType=Application\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nExec=\"/opt/100%% \\\\\"sure\\\\\"/cendrel\"\n")) << entry.toStdString();
+    EXPECT_TRUE(autostart.isEnabled());
+    XdgAutostart plain(entryPath.toStdString(), "/usr/bin/cendrel");
+    const std::pair<const char*, bool> rows[] = {
+        {"[Desktop Entry]\nExec=/usr/bin/cendrel --x\n", true},
+        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
+        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nX-GNOME-Autostart-enabled=false\n", false},
+    };
+    for (const auto& [contents, enabled] : rows) {
+        writeAll(entryPath, contents);
+        EXPECT_EQ(plain.isEnabled(), enabled) << contents;
+    }
+}
+
+TEST(Login1Test, ErrorsSayWhetherTheLockIsThere)
+{
+    const std::pair<const char*, LockFailure> rows[] = {
+        {"org.freedesktop.DBus.Error.ServiceUnknown", LockFailure::unavailable},
+        {"org.freedesktop.DBus.Error.NameHasNoOwner", LockFailure::unavailable},
+        {"org.freedesktop.DBus.Error.UnknownObject", LockFailure::missing},
+        {"org.freedesktop.DBus.Error.UnknownMethod", LockFailure::missing},
+        {"org.freedesktop.DBus.Error.UnknownInterface", LockFailure::missing},
+        {"org.freedesktop.DBus.Error.AccessDenied", LockFailure::refused},
+    };
+    for (const auto& [name, failure] : rows)
+        EXPECT_EQ(lockFailureFromError(QString::fromLatin1(name)), failure) << name;
+}
+
+TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
+{
+    int chosen = 0;
+    auto item = TrayStatusBar().makeStatusItem({});
+    QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
+    item->setMenu({MenuEntry::makeInformation("Idle & calm"), MenuEntry::makeAction("Arm Now", [&] { ++chosen; }),
+                   MenuEntry::makeAction(
+                       "Quit Cendrel", [] {}, "q")});
+    const QList<QAction*> actions = menu.actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), "Idle && calm"); // not a mnemonic
+    EXPECT_EQ(actions[2]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    // Refilled: the old entries go once the loop is back, as one of them may
+    // be the entry being chosen, and it still acts.
+    QPointer<QAction> old = actions[1];
+    item->setMenu({MenuEntry::makeAction("Disarm", [] {})});
+    EXPECT_EQ(menu.actions().size(), 1);
+    ASSERT_TRUE(old);
+    old->trigger();
+    EXPECT_EQ(chosen, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(old);
+}
+
+TEST(TrayStatusBarTest, MenuWeCannotSeeClosesAfterTheLimitButOurOwnPopupStaysOpen)
+{
+    int opened = 0;
+    int closed = 0;
+    auto item = TrayStatusBar(20ms).makeStatusItem({[&] { ++opened; }, [&] { ++closed; }});
+    QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
+    item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
+    // A host prepares the D-Bus menu, says it opened, and never that it closed.
+    emit menu.aboutToShow();
+    emit menu.aboutToShow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closed == 1; }, 2000));
+    EXPECT_EQ(opened, 1);
+    menu.popup(QPoint(10, 10));
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(opened, 2);
+    QTest::qWait(200); // ten limits
+    EXPECT_EQ(closed, 1);
+    menu.hide();
+    EXPECT_EQ(closed, 2);
+}
+
+void sendKey(QWidget& window, int key, std::uint32_t evdev, std::uint32_t xState)
+{
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, evdev + 8, 0, xState);
+    QCoreApplication::sendEvent(window.windowHandle(), &event);
+}
+
+TEST(QtRecorderPanelTest, TakesEveryKeyPressWhileShownAndNoneOtherwise)
+{
+    std::vector<KeyPress> presses;
+    int closes = 0;
+    QtRecorderPanel panel({"Set Lock Shortcut", "Press the new shortcut…", "hint"},
+                          {[&](const KeyPress& press) { presses.push_back(press); }, [&] { ++closes; }});
+    QWidget& window = panel.windowForTesting();
+    panel.show();
+    sendKey(window, Qt::Key_K, KEY_K, 0x04 | 0x01 | 0x10); // Control, Shift, Num Lock
+    sendKey(window, Qt::Key_Shift, KEY_LEFTSHIFT, 0);
+    EXPECT_EQ(presses, (std::vector<KeyPress>{{0x28, {Modifier::control, Modifier::shift}}}));
+    QKeyEvent shortcut(QEvent::ShortcutOverride, Qt::Key_Q, Qt::ControlModifier);
+    QCoreApplication::sendEvent(window.windowHandle(), &shortcut);
+    EXPECT_TRUE(shortcut.isAccepted()) << "an application shortcut would fire in its place";
+    panel.hide();
+    EXPECT_FALSE(window.isVisible());
+    sendKey(window, Qt::Key_K, KEY_K, 0);
+    panel.show();
+    window.close();
+    EXPECT_EQ(closes, 1);
+    sendKey(window, Qt::Key_K, KEY_K, 0);
+    EXPECT_EQ(presses.size(), 1u);
+}
+
+TEST(QtRunLoopTest, TimersStopWhenReleasedEvenFromInsideTheirOwnBlock)
+{
+    QtRunLoop loop;
+    int repeats = 0;
+    int next = 0;
+    std::unique_ptr<Timer> repeating = loop.scheduleTimer(Seconds(0.001), true, [&] {
+        ++repeats;
+        repeating.reset();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return repeats == 1; }, 2000));
+    bool spentFired = false;
+    auto spent = loop.scheduleTimer(Seconds(0), false, [&] { spentFired = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spentFired; }, 2000));
+    // Qt hands a spent timer's id out again: releasing the spent timer's token
+    // late must not stop the timer that has the id now.
+    auto later = loop.scheduleTimer(Seconds(0.001), false, [&] { ++next; });
+    spent.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return next == 1; }, 2000));
+    QTest::qWait(20); // a timer still running would fire again meanwhile
+    EXPECT_EQ(repeats, 1);
+    EXPECT_EQ(next, 1);
+}
+
+} // namespace
+} // namespace cendrel
