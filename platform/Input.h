@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace cendrel {
 
@@ -34,6 +35,10 @@ public:
     // Whether a watch installed now would see key presses (it may see only
     // the pointer and its buttons, for want of a permission or an extension).
     virtual bool canWatchKeyPresses() = 0;
+    // What no watch can see in this session, in words for the owner ("only X
+    // programs' input is watched"); empty when it sees everything. Fixed for
+    // the life of the process.
+    virtual std::string watchLimitation() { return {}; }
     // The pointer in global screen coordinates. Cheap: called 25 times a
     // second while armed, and allocates nothing.
     virtual Point pointerLocation() = 0;

@@ -17,6 +17,7 @@
 #include "SystemLog.h"
 
 #include <memory>
+#include <optional>
 
 namespace cendrel {
 
@@ -48,8 +49,10 @@ void uninstallPlatform();
 const Platform& platform();
 
 // Defined by the backend the program is built with: installs the native
-// platform for this process. False when the platform cannot run here (no
-// display, say); the backend has already told the user why.
-bool installNativePlatform(int argc, char** argv);
+// platform for this process. Nothing when it is installed and the program is
+// to run; otherwise the status the process ends with at once (the command
+// line asked only for help, or the platform cannot run here), the user
+// having already been told why.
+std::optional<int> installNativePlatform(int argc, char** argv);
 
 } // namespace cendrel

@@ -1,24 +1,33 @@
-# Debian packages the build and the tests need; sourced by the scripts here.
-CENDREL_PACKAGES=(
-    cmake g++ clang clang-format
-    libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libxcb-randr0-dev libxcb-xtest0-dev
-    libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev
-    pkg-config
-    xvfb xfonts-base x11-xserver-utils xdotool dbus python3 python3-dbus python3-gi
+# Debian packages Cendrel needs; sourced by the scripts here.
+
+# Building and running the program.
+CENDREL_BUILD_PACKAGES=(
+    cmake g++ pkg-config
+    qt6-base-dev libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-dpms0-dev
+    libxkbcommon-dev libxkbcommon-x11-dev
 )
 
-# Installs whatever of the list is missing (needs root or sudo).
+# Besides, for the tests, the package and the figures.
+CENDREL_TEST_PACKAGES=(
+    clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev
+    xvfb xfonts-base xdotool dbus python3 python3-dbus python3-gi
+    dpkg-dev desktop-file-utils
+)
+
+# Runs a command as root, through sudo when we are not.
+cendrel_as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs whichever of the named packages are missing.
 cendrel_install_missing() {
     local missing=()
     local package
-    for package in "${CENDREL_PACKAGES[@]}"; do
+    for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    cendrel_as_root apt-get update -qq
+    cendrel_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }

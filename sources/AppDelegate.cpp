@@ -26,6 +26,13 @@ StatusIcon iconFor(ArmMonitor::State state)
     return StatusIcon::idle;
 }
 
+// Said wherever the program says what guards, so no one takes it for more.
+std::string watchLimitationNote()
+{
+    const std::string limitation = platform().input->watchLimitation();
+    return limitation.empty() ? std::string() : " (" + limitation + ")";
+}
+
 } // namespace
 
 AppDelegate::AppDelegate()
@@ -223,8 +230,9 @@ std::string AppDelegate::toolTip() const
 void AppDelegate::rebuildMenu()
 {
     const bool idle = monitor->state() == ArmMonitor::State::idle;
+    const std::string limitation = watchLimitationNote();
     std::vector<MenuEntry> entries;
-    entries.push_back(MenuEntry::makeInformation(statusLine()));
+    entries.push_back(MenuEntry::makeInformation(statusLine() + limitation));
     entries.push_back(MenuEntry::makeSeparator());
     // Each entry does what it says, whatever the state when it is chosen.
     entries.push_back(idle ? MenuEntry::makeAction("Arm Now", action(&AppDelegate::armFromMenu))
@@ -245,7 +253,7 @@ void AppDelegate::rebuildMenu()
     entries.push_back(std::move(login));
     entries.push_back(MenuEntry::makeSeparator());
     entries.push_back(MenuEntry::makeAction("Quit Cendrel", action(&AppDelegate::quit), "q"));
-    statusItem->setToolTip(toolTip());
+    statusItem->setToolTip(toolTip() + limitation);
     statusItem->setMenu(std::move(entries));
 }
 

@@ -15,8 +15,8 @@ std::shared_ptr<cendrel::AppDelegate>& delegate = *new std::shared_ptr<cendrel::
 
 int main(int argc, char** argv)
 {
-    if (!cendrel::installNativePlatform(argc, argv))
-        return 1;
+    if (const auto status = cendrel::installNativePlatform(argc, argv))
+        return *status;
     app = cendrel::platform().application;
     delegate = std::make_shared<cendrel::AppDelegate>();
     app->run([weak = std::weak_ptr(delegate)] {

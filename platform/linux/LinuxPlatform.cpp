@@ -13,20 +13,84 @@
 #include "freedesktop/TrayStatusBar.h"
 #include "freedesktop/XdgAutostart.h"
 #include "x11/X11Connection.h"
+#include "x11/X11DisplayPower.h"
 #include "x11/X11HotKeys.h"
 #include "x11/X11Input.h"
 #include "x11/X11KeyboardLayout.h"
 #include "x11/X11Screens.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <string_view>
+#include <unistd.h>
 
 namespace cendrel {
 
 namespace {
+
+constexpr const char* usage = "Usage: cendrel [--help | --version]\n"
+                              "\n"
+                              "Guards a computer left unlocked for a moment. Arm it with its shortcut\n"
+                              "(Alt+Super+L unless changed) or from its tray menu and take your hands off:\n"
+                              "after 2 seconds any click, key press, scroll or pointer drift locks the\n"
+                              "screen. Needs an X11 session.\n"
+                              "\n"
+                              "  -h, --help     print this help and exit\n"
+                              "      --version  print the version and exit\n";
+
+// Answered before the display is opened, so that it works without one.
+// Nothing: run the guard; otherwise the status to end with.
+std::optional<int> answerCommandLine(int argc, char** argv)
+{
+    if (argc <= 1)
+        return std::nullopt;
+    const std::string_view option = argv[1];
+    if (argc == 2 && (option == "--help" || option == "-h")) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (argc == 2 && option == "--version") {
+        std::fputs("cendrel " CENDREL_VERSION "\n", stdout);
+        return 0;
+    }
+    std::fputs("cendrel: unrecognised command line:", stderr);
+    for (int i = 1; i < argc; ++i) {
+        std::fputc(' ', stderr);
+        std::fputs(argv[i], stderr);
+    }
+    std::fputs("\n\n", stderr);
+    std::fputs(usage, stderr);
+    return 2;
+}
+
+// A standard stream closed by whoever started us would hand its number to the
+// next descriptor opened (the X socket, say), and log lines would go there.
+void keepStandardStreamsOpen()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        // open() takes the lowest free number, which is this one.
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF && open("/dev/null", O_RDWR) == -1)
+            return;
+    }
+}
+
+// Under Wayland the X server is XWayland, which sees only what goes to X
+// programs.
+bool isWaylandSession()
+{
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+    return (sessionType != nullptr && std::string_view(sessionType) == "wayland") ||
+           (waylandDisplay != nullptr && *waylandDisplay != '\0');
+}
+
 // $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
 // XDG base directory rules say.
 std::string xdgConfigHome()
@@ -36,15 +100,42 @@ std::string xdgConfigHome()
         return QString::fromLocal8Bit(configHome).toStdString();
     return (QDir::homePath() + QStringLiteral("/.config")).toStdString();
 }
+
+// A second start only points the owner to the first: two guards would each
+// grab the shortcut and show an icon. The bus name goes with the process that
+// holds it; without a session bus there is no telling, and the guard runs.
+bool anotherInstanceRuns()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage request =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("RequestName"));
+    constexpr unsigned doNotQueue = 4;
+    constexpr unsigned heldByAnother = 3;
+    request << QStringLiteral("org.cendrel.Cendrel") << doNotQueue;
+    const QDBusMessage reply = bus.call(request, QDBus::Block, 1000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().value(0).toUInt() != heldByAnother)
+        return false;
+    std::fputs("cendrel: Cendrel is already running\n", stderr);
+    // Waited for: the process ends right after.
+    bus.call(notification("Cendrel is already running", "Its icon is in the panel, where it has been all along."),
+             QDBus::Block, 1000);
+    return true;
+}
 } // namespace
 
-bool installNativePlatform(int argc, char** argv)
+std::optional<int> installNativePlatform(int argc, char** argv)
 {
+    keepStandardStreamsOpen();
+    if (const auto status = answerCommandLine(argc, argv))
+        return status;
     std::string error;
     auto x = X11Connection::open(error);
     if (!x) {
         std::fprintf(stderr, "cendrel: no X display (%s); Cendrel needs an X11 session\n", error.c_str());
-        return false;
+        return 1;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     // QApplication keeps a reference to argc for its whole life. It is never
@@ -53,16 +144,27 @@ bool installNativePlatform(int argc, char** argv)
     static QApplication* application = new QApplication(qtArgc, argv);
     (void)application;
     QApplication::setApplicationName(QStringLiteral("Cendrel"));
+    // Window managers and docks match our windows to cendrel.desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("cendrel"));
+    if (anotherInstanceRuns())
+        return 0;
     x->attachToEventLoop();
 
     auto runLoop = std::make_shared<QtRunLoop>();
     auto hotKeys = X11HotKeys::create(x, runLoop);
+    auto log = std::make_shared<StderrLog>();
+    std::string limitation;
+    if (isWaylandSession()) {
+        limitation = "only X programs' input is watched";
+        log->log("Cendrel: Wayland session; " + limitation);
+    }
+    auto displayPower = std::make_shared<X11DisplayPower>(x, log);
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
     platform.application = std::make_shared<QtApplication>();
     platform.runLoop = runLoop;
-    platform.input = X11Input::create(x, hotKeys);
+    platform.input = X11Input::create(x, hotKeys, limitation);
     platform.screens = std::make_shared<X11Screens>();
     platform.statusBar = std::make_shared<TrayStatusBar>();
     platform.panels = std::make_shared<QtPanels>();
@@ -71,10 +173,10 @@ bool installNativePlatform(int argc, char** argv)
     platform.keyboardLayout = std::make_shared<X11KeyboardLayout>(x);
     platform.loginItems =
         std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", runningExecutablePath());
-    platform.screenLocker = std::make_shared<Login1ScreenLocker>();
-    platform.systemLog = std::make_shared<StderrLog>();
+    platform.screenLocker = std::make_shared<Login1ScreenLocker>([displayPower] { return displayPower->switchOff(); });
+    platform.systemLog = log;
     installPlatform(std::move(platform));
-    return true;
+    return std::nullopt;
 }
 
 } // namespace cendrel

@@ -6,7 +6,7 @@
 
 namespace cendrel {
 
-bool installNativePlatform(int argc, char** argv)
+std::optional<int> installNativePlatform(int argc, char** argv)
 {
     (void)argc;
     (void)argv;
@@ -31,7 +31,7 @@ bool installNativePlatform(int argc, char** argv)
     native.screenLocker = makeMacScreenLocker();
     native.systemLog = makeMacSystemLog();
     installPlatform(std::move(native));
-    return true;
+    return std::nullopt;
 }
 
 } // namespace cendrel

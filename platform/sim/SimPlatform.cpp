@@ -76,6 +76,7 @@ public:
         });
     }
     bool canWatchKeyPresses() override { return sim_.keysWatchable; }
+    std::string watchLimitation() override { return sim_.watchLimitation; }
     Point pointerLocation() override { return sim_.pointer; }
     std::vector<Rect> screenFrames() override { return sim_.screens; }
     std::optional<Rect> mainScreenFrame() override { return sim_.mainScreen; }

@@ -36,6 +36,7 @@ public:
     // --- Input and screens ------------------------------------------------
     Point pointer{700, 450};
     bool keysWatchable = true;
+    std::string watchLimitation;
     bool watchFails = false;
     int watches = 0;
     std::vector<Rect> screens{{0, 0, 1440, 900}};

@@ -335,6 +335,17 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArming)
     EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad");
 }
 
+TEST_F(ControllerTest, WatchLimitationIsToldInTheStatusLineAndToolTipOfEveryState)
+{
+    sim.watchLimitation = "only X programs' input is watched";
+    launch();
+    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm (only X programs' input is watched)");
+    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, ⌥⌘L arms (only X programs' input is watched)");
+    armFully();
+    EXPECT_EQ(statusLine(), "● Armed — any input will lock (only X programs' input is watched)");
+    EXPECT_EQ(sim.item.toolTip, "Cendrel: armed (only X programs' input is watched)");
+}
+
 TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownOnce)
 {
     launch();

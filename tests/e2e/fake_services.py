@@ -5,10 +5,14 @@
       org.freedesktop.login1 on a private system bus: each Lock call on
       /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
       to LOG (or is refused with an error).
-  fake_services.py watcher ADDRESS LOG
+  fake_services.py session ADDRESS LOG NOTIFICATIONS
       org.kde.StatusNotifierWatcher on a private session bus, with a host
       registered, so that Qt exports its tray icon and menu over D-Bus; each
-      registered item's bus name is appended to LOG.
+      registered item's bus name is appended to LOG. And
+      org.freedesktop.Notifications: each Notify call appends a line
+      "application|summary|body" to NOTIFICATIONS. With --screensaver LOCKS,
+      also org.freedesktop.ScreenSaver, whose Lock calls go to LOCKS as
+      login1's do.
 
 Each prints "ready" once its name is owned and runs until killed.
 """
@@ -61,6 +65,27 @@ class Session(dbus.service.Object):
         append(self.log, "%.6f" % time.monotonic())
 
 
+class Notifications(dbus.service.Object):
+    def __init__(self, bus, log):
+        super().__init__(bus, "/org/freedesktop/Notifications")
+        self.log = log
+
+    @dbus.service.method("org.freedesktop.Notifications", in_signature="susssasa{sv}i", out_signature="u")
+    def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
+        append(self.log, "%s|%s|%s" % (app, summary, body))
+        return dbus.UInt32(1)
+
+
+class ScreenSaver(dbus.service.Object):
+    def __init__(self, bus, log):
+        super().__init__(bus, "/org/freedesktop/ScreenSaver")
+        self.log = log
+
+    @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="", out_signature="")
+    def Lock(self):
+        append(self.log, "%.6f" % time.monotonic())
+
+
 class Watcher(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/StatusNotifierWatcher")
@@ -107,8 +132,12 @@ def main():
         name = dbus.service.BusName("org.freedesktop.login1", bus)
         service = Session(bus, log, "--refuse" in sys.argv[4:])
     else:
-        name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
-        service = Watcher(bus, log)
+        name = (dbus.service.BusName("org.kde.StatusNotifierWatcher", bus),
+                dbus.service.BusName("org.freedesktop.Notifications", bus))
+        service = (Watcher(bus, log), Notifications(bus, sys.argv[4]))
+        if "--screensaver" in sys.argv:
+            name += (dbus.service.BusName("org.freedesktop.ScreenSaver", bus),)
+            service += (ScreenSaver(bus, sys.argv[sys.argv.index("--screensaver") + 1]),)
     print("ready", flush=True)
     GLib.MainLoop().run()
     del name, service

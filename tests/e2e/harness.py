@@ -1,9 +1,11 @@
 """A private desktop for driving the real cendrel binary.
 
-Each Desktop starts its own Xvfb, a private system bus (with a fake login
-manager, or none), a private session bus with a StatusNotifierWatcher (so
-Qt publishes the tray icon's menu over D-Bus, where the tests read and click
-it), a temporary home, and a stand-in `xset` first on PATH. Everything is
+Each Desktop starts its own Xvfb (which has no DPMS: the display never goes
+off, so every fallback ends in "the screen is NOT locked"), a private system
+bus (with a fake login manager, or none) that can be frozen and restarted, a
+private session bus with a StatusNotifierWatcher (so Qt publishes the tray
+icon's menu over D-Bus, where the tests read and click it), a notification
+server and, when asked, a screen saver, and a temporary home. Everything is
 stopped and removed on exit. All waits poll a condition with a deadline.
 """
 import logging
@@ -41,12 +43,6 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 </busconfig>
 """
 
-# Records its arguments, and what cendrel had logged by the time it ran.
-STAND_IN_XSET = """#!/bin/sh
-{{ echo "args: $*"; echo "log before:"; cat "{stderr}"; echo "--"; }} >> "{log}"
-"""
-
-
 class Timeout(AssertionError):
     pass
 
@@ -70,10 +66,11 @@ def read_line(pipe, timeout, what):
 
 
 class Desktop:
-    def __init__(self, binary, helper, login1="ok", preferences=None):
+    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=False):
         self.binary = binary
         self.helper = helper
         self.login1 = login1
+        self.screensaver = screensaver
         self.preferences = preferences
         self.processes = []
         self.app = None
@@ -95,20 +92,14 @@ class Desktop:
         self.home = os.path.join(self.dir, "home")
         self.config = os.path.join(self.home, ".config")
         self.runtime = os.path.join(self.dir, "run")
-        self.bin = os.path.join(self.dir, "bin")
-        for path in (self.config, self.bin):
-            os.makedirs(path)
+        os.makedirs(self.config)
         os.makedirs(self.runtime, mode=0o700)
         self.stderr_path = os.path.join(self.dir, "cendrel.log")
         self.lock_log = os.path.join(self.dir, "locks.log")
-        self.xset_log = os.path.join(self.dir, "xset.log")
         self.watcher_log = os.path.join(self.dir, "watcher.log")
-        for path in (self.stderr_path, self.lock_log, self.xset_log, self.watcher_log):
+        self.notify_log = os.path.join(self.dir, "notifications.log")
+        for path in (self.stderr_path, self.lock_log, self.watcher_log, self.notify_log):
             open(path, "w").close()
-        xset = os.path.join(self.bin, "xset")
-        with open(xset, "w") as script:
-            script.write(STAND_IN_XSET.format(stderr=self.stderr_path, log=self.xset_log))
-        os.chmod(xset, 0o755)
         if self.preferences is not None:
             path = self.preferences_path
             os.makedirs(os.path.dirname(path))
@@ -116,12 +107,10 @@ class Desktop:
                 prefs.write(self.preferences)
 
         self.display = self._start_xvfb()
-        self.system_bus = self._start_bus("system")
-        self.session_bus = self._start_bus("session")
-        if self.login1 is not None:
-            extra = ["--refuse"] if self.login1 == "refuse" else []
-            self._start_service(["login1", self.system_bus, self.lock_log] + extra)
-        self._start_service(["watcher", self.session_bus, self.watcher_log])
+        self.restart_system_bus(self.login1)
+        self.session_bus = self._start_bus("session")[1]
+        self._start_service(["session", self.session_bus, self.watcher_log, self.notify_log]
+                            + (["--screensaver", self.lock_log] if self.screensaver else []))
 
         env = {key: value for key, value in os.environ.items()
                if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
@@ -132,7 +121,6 @@ class Desktop:
             "XDG_RUNTIME_DIR": self.runtime,
             "DBUS_SYSTEM_BUS_ADDRESS": self.system_bus,
             "DBUS_SESSION_BUS_ADDRESS": self.session_bus,
-            "PATH": self.bin + os.pathsep + os.environ.get("PATH", "/usr/bin:/bin"),
         })
         self.env = env
 
@@ -170,7 +158,7 @@ class Desktop:
             out.write(BUS_CONFIG.format(kind=kind, socket=socket))
         process = self._spawn(["dbus-daemon", "--config-file=" + conf, "--nofork", "--print-address=1"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        return read_line(process.stdout, 15, "dbus-daemon")
+        return process, read_line(process.stdout, 15, "dbus-daemon")
 
     def _start_service(self, arguments):
         process = self._spawn([PYTHON, os.path.join(HERE, "fake_services.py")] + arguments,
@@ -178,6 +166,24 @@ class Desktop:
         line = read_line(process.stdout, 15, "fake " + arguments[0])
         if line != "ready":
             raise AssertionError("fake %s said %r" % (arguments[0], line))
+        return process
+
+    def restart_system_bus(self, login1="ok"):
+        """A new system bus at the same address (which names no bus id, as a
+        real system's does not), with a fake login manager or none."""
+        for process in getattr(self, "system_processes", []):
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+        bus, address = self._start_bus("system")
+        self.system_bus = address.split(",guid=")[0]
+        self.system_processes = [bus]
+        if login1 is not None:
+            extra = ["--refuse"] if login1 == "refuse" else []
+            self.system_processes.append(self._start_service(["login1", self.system_bus, self.lock_log] + extra))
+
+    def freeze_system_bus(self):
+        """The bus still takes connections, and never answers."""
+        os.kill(self.system_processes[0].pid, signal.SIGSTOP)
 
     def __exit__(self, kind, value, trace):
         if kind is not None and getattr(self, "stderr_path", None) and os.path.exists(self.stderr_path):
@@ -218,12 +224,11 @@ class Desktop:
     def preferences_path(self):
         return os.path.join(self.config, "Cendrel", "Cendrel.conf")
 
-    def launch(self, wait=True):
+    def launch(self, wait=True, stderr=None):
         self._menu = None
-        self._log = open(self.stderr_path, "ab")
-        self.app = subprocess.Popen([self.binary], env=self.env, stdout=self._log, stderr=self._log,
-                                    start_new_session=True)
-        self._log.close()
+        with open(self.stderr_path, "ab") as log:
+            self.app = subprocess.Popen([self.binary], env=self.env, stdout=log,
+                                        stderr=log if stderr is None else stderr, start_new_session=True)
         if wait:
             self.wait_for_status("Idle — ", timeout=15)
         return self.app
@@ -248,14 +253,9 @@ class Desktop:
         with open(self.lock_log) as text:
             return len(text.read().split())
 
-    def lock_times(self):
-        with open(self.lock_log) as text:
-            return [float(value) for value in text.read().split()]
-
-    def xset_calls(self):
-        # Only whole records: the stand-in may still be writing the last one.
-        with open(self.xset_log) as text:
-            return text.read().split("--\n")[:-1]
+    def notifications(self):
+        with open(self.notify_log) as text:
+            return text.read().splitlines()
 
     # -- the tray menu, as a StatusNotifierItem host sees it ---------------
 
@@ -350,11 +350,6 @@ class Desktop:
         result = subprocess.run(["xdotool", "getwindowfocus"], env=self.env, timeout=10, capture_output=True,
                                 text=True)
         return result.stdout.strip()
-
-    def helper_click(self, button=1):
-        result = subprocess.run([self.helper, "click", str(button)], env=self.env, check=True, timeout=10,
-                                capture_output=True, text=True)
-        return float(result.stdout.strip())
 
     def hold_grab(self, keycode, modifiers):
         process = self._spawn([self.helper, "grab", str(keycode), str(modifiers)], env=self.env,

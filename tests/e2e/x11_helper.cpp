@@ -1,14 +1,11 @@
 // A second X client for the end-to-end tests: holds a key grab the way
-// another program would, or sends an XTEST click and says when it left.
+// another program would.
 //   x11_helper grab <keycode> <modifiers>   grabs, prints "grabbed", waits for stdin to close
-//   x11_helper click <button>                 prints the CLOCK_MONOTONIC seconds of the press
 #include <xcb/xcb.h>
-#include <xcb/xtest.h>
 
-#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -34,25 +31,12 @@ int grab(xcb_connection_t* connection, xcb_window_t root, int keycode, int modif
     return 0;
 }
 
-int click(xcb_connection_t* connection, xcb_window_t root, int button)
-{
-    const auto detail = static_cast<std::uint8_t>(button);
-    const auto pressed = std::chrono::steady_clock::now();
-    xcb_test_fake_input(connection, XCB_BUTTON_PRESS, detail, XCB_CURRENT_TIME, root, 0, 0, 0);
-    xcb_flush(connection);
-    xcb_test_fake_input(connection, XCB_BUTTON_RELEASE, detail, XCB_CURRENT_TIME, root, 0, 0, 0);
-    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-    const double seconds = std::chrono::duration<double>(pressed.time_since_epoch()).count();
-    std::printf("%.6f\n", seconds);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fputs("usage: x11_helper grab <keycode> <modifiers> | click <button>\n", stderr);
+        std::fputs("usage: x11_helper grab <keycode> <modifiers>\n", stderr);
         return 2;
     }
     int screenNumber = 0;
@@ -66,8 +50,6 @@ int main(int argc, char** argv)
     int status = 2;
     if (command == "grab" && argc == 4) {
         status = grab(connection, root, std::atoi(argv[2]), std::atoi(argv[3]));
-    } else if (command == "click" && argc == 3) {
-        status = click(connection, root, std::atoi(argv[2]));
     }
     xcb_disconnect(connection);
     return status;

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -107,6 +108,20 @@ TEST(Login1Test, ErrorsSayWhetherTheLockIsThere)
         EXPECT_EQ(lockFailureFromError(QString::fromLatin1(name)), failure) << name;
 }
 
+TEST(Login1Test, BusAddressGivesItsFirstUnixSocket)
+{
+    using namespace std::string_literals;
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
+        {"unix:path=/run/dbus/system_bus_socket", "/run/dbus/system_bus_socket"},
+        {"tcp:host=h,port=1;unix:runtime=yes;unix:guid=0f,path=/tmp/a%2cb%3Bc%25", "/tmp/a,b;c%"},
+        {"unix:abstract=/tmp/dbus-x,guid=1", "\0/tmp/dbus-x"s},
+        {"unix:path=/tmp/bad%2", std::nullopt},
+        {"tcp:host=localhost,port=1", std::nullopt},
+    };
+    for (const auto& [address, socket] : rows)
+        EXPECT_EQ(unixSocketOfBusAddress(address), socket) << address;
+}
+
 TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
 {
     int chosen = 0;
@@ -180,6 +195,23 @@ TEST(QtRecorderPanelTest, TakesEveryKeyPressWhileShownAndNoneOtherwise)
     EXPECT_EQ(closes, 1);
     sendKey(window, Qt::Key_K, KEY_K, 0);
     EXPECT_EQ(presses.size(), 1u);
+}
+
+TEST(QtRecorderPanelTest, EveryLineReadsOnLightAndDarkWindows)
+{
+    const QPalette original = QApplication::palette();
+    for (const auto& [text, window] : {std::pair{QColor(Qt::black), QColor(0xef, 0xef, 0xef)},
+                                       std::pair{QColor(0xfc, 0xfc, 0xfc), QColor(0x2a, 0x2e, 0x32)}}) {
+        QPalette palette = original;
+        palette.setColor(QPalette::WindowText, text);
+        palette.setColor(QPalette::Window, window);
+        QApplication::setPalette(palette);
+        QtRecorderPanel panel({"Set Lock Shortcut", "Press the new shortcut…", "hint"}, {});
+        for (const QLabel* label : panel.windowForTesting().findChildren<QLabel*>())
+            EXPECT_GE(contrastRatio(label->palette().color(QPalette::WindowText), window), 4.5)
+                << label->text().toStdString();
+    }
+    QApplication::setPalette(original);
 }
 
 TEST(QtRunLoopTest, TimersStopWhenReleasedEvenFromInsideTheirOwnBlock)

@@ -1,6 +1,8 @@
 // QSettings in INI form at an explicit path. QSettings would keep the keys it
 // could parse from a corrupt file and refuse to write it back; here such a
-// file gives nothing, and is replaced whole by the next value stored.
+// file gives nothing, and is replaced whole by the next value stored. So
+// does a file far larger than two numbers need, which QSettings would read
+// whole into memory, slowly, before the tray shows.
 #include "IniPreferences.h"
 
 #include <QFile>
@@ -9,11 +11,20 @@
 
 namespace cendrel {
 
+namespace {
+constexpr qint64 largestReadable = 64 * 1024;
+}
+
 IniPreferences::IniPreferences(std::string path) : path_(std::move(path))
 {
     const QString file = QString::fromStdString(path_);
+    const QFileInfo info(file);
+    if (info.exists() && (!info.isReadable() || info.size() > largestReadable)) {
+        unusable_ = true;
+        return;
+    }
     settings_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
-    unusable_ = settings_->status() != QSettings::NoError || (QFileInfo::exists(file) && !QFileInfo(file).isReadable());
+    unusable_ = settings_->status() != QSettings::NoError;
 }
 
 IniPreferences::~IniPreferences() = default;

@@ -65,11 +65,8 @@ void QtApplication::showAlert(const std::string& message, const std::string& inf
     box.exec();
 }
 
-void QtApplication::notify(const std::string& title, const std::string& body)
+QDBusMessage notification(const std::string& title, const std::string& body)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
     QDBusMessage message = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
@@ -77,8 +74,15 @@ void QtApplication::notify(const std::string& title, const std::string& body)
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}};
     message << QStringLiteral("Cendrel") << 0u << QString() << QString::fromStdString(title)
             << QString::fromStdString(body) << QStringList() << hints << -1;
+    return message;
+}
+
+void QtApplication::notify(const std::string& title, const std::string& body)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
     // Not waited for: without a notification server the log line stands alone.
-    bus.send(message);
+    if (bus.isConnected())
+        bus.send(notification(title, body));
 }
 
 std::unique_ptr<Activity> QtApplication::beginActivity(std::string_view)

@@ -3,7 +3,13 @@
 
 #include "Application.h"
 
+class QDBusMessage;
+
 namespace cendrel {
+
+// The desktop notification (org.freedesktop.Notifications' Notify) that
+// tells the owner something urgent, ready to send on the session bus.
+QDBusMessage notification(const std::string& title, const std::string& body);
 
 class QtApplication final : public Application {
 public:

@@ -1,10 +1,11 @@
-// A Qt tool window laid out like the macOS panel (fonts in pixels, as points
-// are at 1x; secondary and tertiary text as the window text at reduced
-// opacity), and an application-wide event filter standing in for AppKit's
-// local key monitor. Gap: a key the position tables do not place is swallowed
-// without a report.
+// A fixed-size Qt dialog laid out like the macOS panel (fonts in pixels, as
+// points are at 1x; secondary and tertiary text as the window text faded
+// toward the background, but never below 4.5:1 contrast), and an
+// application-wide event filter standing in for AppKit's local key monitor.
+// Gap: a key the position tables do not place is swallowed without a report.
 #include "QtRecorderPanel.h"
 
+#include "TrayStatusBar.h"
 #include "x11/X11KeyCodes.h"
 
 #include <QApplication>
@@ -13,6 +14,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+
+#include <algorithm>
+#include <cmath>
 
 namespace cendrel {
 
@@ -86,7 +90,36 @@ private:
     QtRecorderPanel& panel_;
 };
 
+double contrastRatio(const QColor& first, const QColor& second)
+{
+    // WCAG's relative luminance, from sRGB.
+    const auto luminance = [](const QColor& colour) {
+        const auto linear = [](float channel) {
+            return channel <= 0.04045f ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    };
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
 namespace {
+
+// The text faded toward the background by `opacity`, and made stronger until
+// it can be read (WCAG AA: 4.5:1).
+QColor fadedText(const QColor& text, const QColor& background, double opacity)
+{
+    QColor faded;
+    for (;; opacity = std::min(1.0, opacity + 0.05)) {
+        const auto mix = [opacity](float ink, float paper) { return opacity * ink + (1 - opacity) * paper; };
+        faded = QColor::fromRgbF(static_cast<float>(mix(text.redF(), background.redF())),
+                                 static_cast<float>(mix(text.greenF(), background.greenF())),
+                                 static_cast<float>(mix(text.blueF(), background.blueF())));
+        if (opacity >= 1.0 || contrastRatio(faded, background) >= 4.5)
+            return faded;
+    }
+}
 
 QLabel* addLabel(QWidget& parent, const QRect& frame, int pixelSize, bool semibold, double opacity)
 {
@@ -100,9 +133,8 @@ QLabel* addLabel(QWidget& parent, const QRect& frame, int pixelSize, bool semibo
     label->setFont(font);
     label->setProperty("fullPixelSize", pixelSize);
     QPalette palette = label->palette();
-    QColor text = palette.color(QPalette::WindowText);
-    text.setAlphaF(static_cast<float>(opacity));
-    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::WindowText,
+                     fadedText(palette.color(QPalette::WindowText), parent.palette().color(QPalette::Window), opacity));
     label->setPalette(palette);
     return label;
 }
@@ -119,6 +151,8 @@ void setFittedText(QLabel& label, const std::string& text)
         font.setPixelSize(font.pixelSize() - 1);
     label.setFont(font);
     label.setText(qtext);
+    // Read out by screen readers as what the line says.
+    label.setAccessibleName(qtext);
 }
 
 } // namespace
@@ -127,16 +161,22 @@ QtRecorderPanel::QtRecorderPanel(const RecorderTexts& texts, RecorderPanelObserv
     : observer_(std::move(observer)), window_(std::make_unique<Window>(*this)),
       keyFilter_(std::make_unique<KeyFilter>(*this))
 {
-    window_->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    // A dialog with a close button only: nothing to minimise or maximise.
+    window_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                             Qt::WindowStaysOnTopHint);
     window_->setWindowTitle(QString::fromStdString(texts.title));
+    window_->setWindowIcon(applicationIcon());
+    window_->setAccessibleName(QString::fromStdString(texts.title));
     window_->setFixedSize(360, 150);
     // The macOS panel's frames count from the bottom of its 150 points;
     // these are the same frames counted from the top.
     prompt_ = addLabel(*window_, {20, 36, 320, 28}, 17, true, 0.85);
     current_ = addLabel(*window_, {20, 74, 320, 20}, 13, false, 0.55);
     QLabel* hint = addLabel(*window_, {20, 114, 320, 18}, 11, false, 0.3);
-    setFittedText(*prompt_, texts.prompt);
+    prompt_->setAccessibleDescription(QStringLiteral("What to do"));
+    current_->setAccessibleDescription(QStringLiteral("The current shortcut"));
+    hint->setAccessibleDescription(QStringLiteral("Hint"));
+    setPrompt(texts.prompt);
     setFittedText(*hint, texts.hint);
 }
 
@@ -148,6 +188,8 @@ QtRecorderPanel::~QtRecorderPanel()
 void QtRecorderPanel::setPrompt(const std::string& text)
 {
     setFittedText(*prompt_, text);
+    // Announced with the window when it takes the focus.
+    window_->setAccessibleDescription(prompt_->text());
 }
 
 void QtRecorderPanel::setCurrent(const std::string& text)

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class QColor;
 class QLabel;
 class QKeyEvent;
 
@@ -17,6 +18,9 @@ namespace cendrel {
 // The key press a Qt key event stands for; nothing for a modifier key on its
 // own or a key the tables do not place.
 std::optional<KeyPress> keyPressFromEvent(const QKeyEvent& event);
+
+// The contrast ratio of two colours as WCAG defines it, from 1 to 21.
+double contrastRatio(const QColor& first, const QColor& second);
 
 class QtRecorderPanel final : public RecorderPanel {
 public:

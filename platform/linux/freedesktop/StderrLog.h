@@ -7,6 +7,8 @@ namespace cendrel {
 
 class StderrLog final : public SystemLog {
 public:
+    // Ignores SIGPIPE for the whole process, and sends Qt's messages here.
+    StderrLog();
     void log(std::string_view line) override;
 };
 

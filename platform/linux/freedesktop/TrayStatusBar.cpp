@@ -1,11 +1,17 @@
 // Tray icon and menu. One QMenu serves for life and is refilled: swapping
 // menus makes Qt re-export its D-Bus menu, and a host asking at that moment
-// reached the menu being torn down. Gap: a tray host may prepare the D-Bus
-// menu and never say it closed; such a menu counts as closed after a limit.
+// reached the menu being torn down. The icons carry the icon theme's names,
+// so a StatusNotifierItem host draws the theme's own (recoloured to suit the
+// panel), and Cendrel's drawings for everything else: a dark shape with a
+// light outline, which reads on light and dark panels alike. Gap: a tray host
+// may prepare the D-Bus menu and never say it closed; such a menu counts as
+// closed after a limit.
 #include "TrayStatusBar.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QIcon>
+#include <QIconEngine>
 #include <QKeySequence>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,56 +21,102 @@ namespace cendrel {
 
 namespace {
 
-// Drawn light with a dark rim, so the glyph reads on light and dark panels.
-void drawGlyph(QPainter& painter, const QPainterPath& path, double size)
+// Shapes on a 24-unit grid, as the installed SVG icons draw them.
+QPainterPath lockPath(bool open)
 {
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 30, 30, 220), size / 11.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(QColor(245, 245, 245));
-    painter.drawPath(path);
-}
-
-QPainterPath lockPath(double s, bool open)
-{
-    QPainterPath body;
-    body.addRoundedRect(QRectF(s * 0.2, s * 0.45, s * 0.6, s * 0.45), s * 0.08, s * 0.08);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(5, 11, 14, 10), 2, 2);
+    // The shackle as a band between two arcs. Open, it is hinged on the right
+    // and its left leg stands out of the body.
+    const double centre = open ? 15.5 : 12;
+    const double leftEnd = open ? 8.5 : 11;
     QPainterPath shackle;
-    const double left = open ? s * 0.52 : s * 0.3;
-    const QRectF arc(left, s * 0.1, s * 0.4, s * 0.5);
-    shackle.moveTo(arc.left(), s * 0.47);
-    shackle.lineTo(arc.left(), arc.center().y());
-    shackle.arcTo(arc, 180, -180);
-    shackle.lineTo(arc.right(), open ? s * 0.35 : s * 0.47);
-    QPainterPathStroker stroker;
-    stroker.setWidth(s * 0.1);
-    stroker.setCapStyle(Qt::FlatCap);
-    return body.united(stroker.createStroke(shackle));
+    shackle.moveTo(centre - 5, leftEnd);
+    shackle.arcTo(QRectF(centre - 5, 3.5, 10, 10), 180, -180);
+    shackle.lineTo(centre + 5, 11);
+    shackle.lineTo(centre + 2, 11);
+    shackle.arcTo(QRectF(centre - 2, 6.5, 4, 4), 0, 180);
+    shackle.lineTo(centre - 2, leftEnd);
+    shackle.closeSubpath();
+    return path.united(shackle);
 }
 
-QPainterPath eyePath(double s)
+QPainterPath eyePath()
 {
-    QPainterPath eye;
-    eye.moveTo(s * 0.06, s * 0.5);
-    eye.quadTo(s * 0.5, s * 0.05, s * 0.94, s * 0.5);
-    eye.quadTo(s * 0.5, s * 0.95, s * 0.06, s * 0.5);
-    QPainterPath pupil;
-    pupil.addEllipse(QPointF(s * 0.5, s * 0.5), s * 0.14, s * 0.14);
-    return eye.subtracted(pupil);
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    path.moveTo(2, 12);
+    path.quadTo(12, 1, 22, 12);
+    path.quadTo(12, 23, 2, 12);
+    path.closeSubpath();
+    path.addEllipse(QPointF(12, 12), 4.5, 4.5);
+    path.addEllipse(QPointF(12, 12), 2.5, 2.5);
+    return path;
 }
 
-QIcon drawnIcon(StatusIcon which)
+void drawState(QPainter& painter, const QRectF& rect, StatusIcon which)
 {
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
+    const QPainterPath path = which == StatusIcon::armed ? eyePath() : lockPath(which == StatusIcon::arming);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(rect.topLeft());
+    painter.scale(rect.width() / 24.0, rect.height() / 24.0);
+    // The outline first, two units wide outside the shape, then the shape.
+    const QColor light(0xf6, 0xf5, 0xf4);
+    painter.strokePath(path, QPen(light, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.fillPath(path, QColor(0x2e, 0x34, 0x36));
+    painter.restore();
+}
+
+// The theme's name for each state, which the host looks up first.
+QString themeName(StatusIcon which)
+{
+    switch (which) {
+    case StatusIcon::idle:
+        return QStringLiteral("changes-prevent-symbolic");
+    case StatusIcon::arming:
+        return QStringLiteral("changes-allow-symbolic");
+    case StatusIcon::armed:
+        return QStringLiteral("view-reveal-symbolic");
+    }
+    return {};
+}
+
+// Draws on demand at any size; the name goes to hosts only when the theme
+// has that icon (ours are installed with the program).
+class StateIconEngine final : public QIconEngine {
+public:
+    StateIconEngine(StatusIcon which, QString name) : which_(which), name_(std::move(name)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
+    {
+        drawState(*painter, rect, which_);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap pixmap(size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
-        const double s = size;
-        drawGlyph(painter, which == StatusIcon::armed ? eyePath(s) : lockPath(s, which == StatusIcon::arming), s);
-        painter.end();
-        icon.addPixmap(pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
     }
-    return icon;
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}};
+    }
+    QString iconName() override { return name_; }
+    QString key() const override { return QStringLiteral("cendrel-state"); }
+    QIconEngine* clone() const override { return new StateIconEngine(which_, name_); }
+
+private:
+    StatusIcon which_;
+    QString name_;
+};
+
+QIcon stateIcon(StatusIcon which)
+{
+    const QString name = themeName(which);
+    return QIcon(new StateIconEngine(which, QIcon::hasThemeIcon(name) ? name : QString()));
 }
 
 // Menu texts are plain: an ampersand (a key named "&") is not a mnemonic.
@@ -75,10 +127,21 @@ QString menuText(const std::string& title)
 
 } // namespace
 
+QIcon applicationIcon()
+{
+    return QIcon(new StateIconEngine(StatusIcon::idle, QStringLiteral("cendrel")));
+}
+
 TrayStatusItem::TrayStatusItem(StatusItemObserver observer, std::chrono::milliseconds unseenMenuLimit)
     : observer_(std::move(observer))
 {
     tray_.setContextMenu(&menu_);
+    // A left click (Activate, or a click on an XEmbed icon) opens the same
+    // menu as a right click.
+    QObject::connect(&tray_, &QSystemTrayIcon::activated, &menu_, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            menu_.popup(QCursor::pos());
+    });
     QObject::connect(&menu_, &QMenu::aboutToShow, &menu_, [this] { menuShown(); });
     QObject::connect(&menu_, &QMenu::aboutToHide, &menu_, [this] { menuHidden(); });
     unseenMenuLimit_.setSingleShot(true);
@@ -101,7 +164,11 @@ TrayStatusItem::~TrayStatusItem()
 
 void TrayStatusItem::setIcon(StatusIcon icon)
 {
-    tray_.setIcon(drawnIcon(icon));
+    // Made once each: a state change is on the way from the touch to the lock.
+    QIcon& made = icons_[static_cast<std::size_t>(icon)];
+    if (made.isNull())
+        made = stateIcon(icon);
+    tray_.setIcon(made);
     // Shown only now: a tray entry without an icon is an empty slot.
     tray_.setVisible(true);
 }

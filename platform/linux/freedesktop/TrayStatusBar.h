@@ -8,12 +8,17 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <array>
 #include <chrono>
 #include <vector>
 
 class QAction;
 
 namespace cendrel {
+
+// Cendrel's own icon (the locked padlock), for its windows; it carries the
+// name "cendrel", under which the package installs it in the icon theme.
+QIcon applicationIcon();
 
 class TrayStatusItem final : public StatusItem {
 public:
@@ -38,6 +43,7 @@ private:
     std::vector<QAction*> actions_;
     bool open_ = false;
     QTimer unseenMenuLimit_;
+    std::array<QIcon, 3> icons_;
 };
 
 class TrayStatusBar final : public StatusBar {

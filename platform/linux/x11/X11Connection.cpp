@@ -55,9 +55,24 @@ std::shared_ptr<X11Connection> X11Connection::open(std::string& error)
             self->xinputOpcode_ = xinput->major_opcode;
         }
     }
+    std::uint8_t xkbEventBase = 0;
     if (xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
+                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &xkbEventBase, nullptr)) {
         self->keyboardDevice_ = xkb_x11_get_core_keyboard_device_id(connection);
+        self->xkbEventBase_ = xkbEventBase;
+        // Told of a new keyboard, a new map or another layout (group), so the
+        // layout need not be fetched again while none of them changes.
+        const std::uint16_t events =
+            XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+        const std::uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS |
+                                       XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS |
+                                       XCB_XKB_MAP_PART_KEY_ACTIONS | XCB_XKB_MAP_PART_VIRTUAL_MODS |
+                                       XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+        xcb_xkb_select_events_details_t details{};
+        details.affectNewKeyboard = details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
+        details.affectState = details.stateDetails = XCB_XKB_STATE_PART_GROUP_STATE;
+        xcb_xkb_select_events_aux(connection, static_cast<xcb_xkb_device_spec_t>(self->keyboardDevice_), events, 0, 0,
+                                  mapParts, mapParts, &details);
         // A held key then repeats as presses alone, without a release between
         // them, so a held hot key can be told from one pressed again.
         const auto flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
@@ -77,17 +92,20 @@ X11Connection::~X11Connection()
 void X11Connection::attachToEventLoop()
 {
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drainEvents(); });
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { drainEvents(true); });
     // A reply read for a request can pull events into xcb's queue without the
-    // socket becoming readable again; look there before the loop sleeps.
+    // socket becoming readable again; look there before the loop sleeps. Only
+    // there: reading the socket at every pass would cost a system call each
+    // time a timer fires.
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(),
-                         [this] { drainEvents(); });
+                         [this] { drainEvents(false); });
 }
 
-void X11Connection::drainEvents()
+void X11Connection::drainEvents(bool readSocket)
 {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+    while (xcb_generic_event_t* event =
+               readSocket ? xcb_poll_for_event(connection_) : xcb_poll_for_queued_event(connection_)) {
         handleEvent(event);
         std::free(event);
     }
@@ -103,6 +121,9 @@ void X11Connection::handleEvent(const void* raw)
             onKey(type == XCB_KEY_PRESS, key->detail, key->state);
     } else if (type == XCB_MAPPING_NOTIFY) {
         refreshModifierMap();
+        ++keyboardGeneration_;
+    } else if (xkbEventBase_ != 0 && type == xkbEventBase_) {
+        ++keyboardGeneration_;
     } else if (type == XCB_GE_GENERIC && hasXInput_) {
         const auto* generic = static_cast<const xcb_ge_generic_event_t*>(raw);
         if (generic->extension == xinputOpcode_ && onRawEvent) {

@@ -43,6 +43,8 @@ public:
     }
     // The bit Num Lock sets today (usually Mod2; none without a Num Lock key).
     std::uint16_t numLockMask();
+    // Changes whenever the keyboard, its map or its layout (group) changes.
+    std::uint64_t keyboardGeneration() const { return keyboardGeneration_; }
 
     // Core key events: those of our own grabs. `state` is the X modifier state.
     std::function<void(bool press, std::uint8_t keyCode, std::uint16_t state)> onKey;
@@ -51,7 +53,7 @@ public:
 
 private:
     X11Connection() = default;
-    void drainEvents();
+    void drainEvents(bool readSocket);
     void handleEvent(const void* event);
 
     xcb_connection_t* connection_ = nullptr;
@@ -59,6 +61,8 @@ private:
     std::uint8_t xinputOpcode_ = 0;
     bool hasXInput_ = false;
     std::int32_t keyboardDevice_ = -1;
+    std::uint8_t xkbEventBase_ = 0;
+    std::uint64_t keyboardGeneration_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::array<std::uint16_t, 256> modifierOfKey_{};
 };

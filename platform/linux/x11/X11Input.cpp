@@ -1,6 +1,9 @@
 // Raw events report what the server sees: input to every client counts, this
-// program's own windows and the desktop's panels included. Gap: under
-// XWayland only input that goes to X clients is seen.
+// program's own windows and the desktop's panels included. Raw motion, which
+// carries no position, says when the pointer must be asked for again, so a
+// pointer at rest costs few round trips. Gap: under XWayland only input that
+// goes to X clients is seen; a pointer warped by a program (xdotool mousemove)
+// makes no raw motion and is seen only at the next periodic look.
 #include "X11Input.h"
 
 #include "X11KeyCodes.h"
@@ -15,6 +18,12 @@
 #include <cstdlib>
 
 namespace cendrel {
+
+namespace {
+// Of the armed poll's calls (25 a second), one in this many asks the server
+// even without raw motion: a warp moves the pointer without any.
+constexpr int askAtLeastEvery = 10;
+} // namespace
 
 class X11Input::Watch final : public InputWatch {
 public:
@@ -35,14 +44,15 @@ private:
     const std::function<void()>* handler_;
 };
 
-X11Input::X11Input(std::shared_ptr<X11Connection> x, std::shared_ptr<const X11HotKeys> hotKeys)
-    : x_(std::move(x)), hotKeys_(std::move(hotKeys))
+X11Input::X11Input(std::shared_ptr<X11Connection> x, std::shared_ptr<const X11HotKeys> hotKeys, std::string limitation)
+    : x_(std::move(x)), hotKeys_(std::move(hotKeys)), limitation_(std::move(limitation))
 {
 }
 
-std::shared_ptr<X11Input> X11Input::create(std::shared_ptr<X11Connection> x, std::shared_ptr<const X11HotKeys> hotKeys)
+std::shared_ptr<X11Input> X11Input::create(std::shared_ptr<X11Connection> x, std::shared_ptr<const X11HotKeys> hotKeys,
+                                           std::string limitation)
 {
-    std::shared_ptr<X11Input> self(new X11Input(std::move(x), std::move(hotKeys)));
+    std::shared_ptr<X11Input> self(new X11Input(std::move(x), std::move(hotKeys), std::move(limitation)));
     self->x_->onRawEvent = [weak = std::weak_ptr(self)](std::uint16_t type, std::uint32_t detail) {
         if (auto input = weak.lock())
             input->handleRawEvent(type, detail);
@@ -66,8 +76,14 @@ bool X11Input::canWatchKeyPresses()
 
 Point X11Input::pointerLocation()
 {
+    if (selected_ && !pointerMoved_ && ++callsSinceAsked_ < askAtLeastEvery)
+        return pointer_;
+    // Cleared before asking: motion after the answer is reported after it.
+    pointerMoved_ = false;
+    callsSinceAsked_ = 0;
     const QPoint position = QCursor::pos();
-    return globalPointFromX({double(position.x()), double(position.y())}, primaryScreenXRect().value_or(Rect{}));
+    pointer_ = globalPointFromX({double(position.x()), double(position.y())}, primaryScreenXRect().value_or(Rect{}));
+    return pointer_;
 }
 
 void X11Input::selectRawEvents(bool wanted)
@@ -81,7 +97,7 @@ void X11Input::selectRawEvents(bool wanted)
     if (wanted) {
         // Releases of keys are wanted only to follow the modifiers held.
         mask.bits = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
-                    XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
+                    XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_MOTION;
         x_->refreshModifierMap();
         // Start from the modifiers held right now; raw events keep it current.
         xcb_connection_t* connection = x_->connection();
@@ -93,10 +109,16 @@ void X11Input::selectRawEvents(bool wanted)
     xcb_input_xi_select_events(x_->connection(), x_->root(), 1, &mask.head);
     xcb_flush(x_->connection());
     selected_ = wanted;
+    // Whatever moved before the selection was not reported.
+    pointerMoved_ = true;
 }
 
 void X11Input::handleRawEvent(std::uint16_t type, std::uint32_t detail)
 {
+    if (type == XCB_INPUT_RAW_MOTION) {
+        pointerMoved_ = true;
+        return;
+    }
     if (!isInput(type, detail))
         return;
     // A handler may release its own watch or another one: walk a snapshot,

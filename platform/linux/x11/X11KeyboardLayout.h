@@ -4,9 +4,12 @@
 #include "KeyboardLayout.h"
 #include "X11Connection.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 struct xkb_context;
+struct xkb_keymap;
 
 namespace cendrel {
 
@@ -20,8 +23,14 @@ public:
     ShortcutNotation notation() override { return ShortcutNotation::names; }
 
 private:
+    void refresh();
+
     std::shared_ptr<X11Connection> x_;
     xkb_context* context_ = nullptr;
+    // The keymap and layout as of the connection's keyboard generation.
+    xkb_keymap* keymap_ = nullptr;
+    std::uint32_t layout_ = 0;
+    std::optional<std::uint64_t> generation_;
 };
 
 } // namespace cendrel
