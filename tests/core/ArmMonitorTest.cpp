@@ -148,6 +148,16 @@ TEST_F(ArmMonitorTest, DriftBeyondTheThresholdLocksAtTheNextTick)
     EXPECT_EQ(sim.lockEvents.size(), 2u);
 }
 
+TEST_F(ArmMonitorTest, DriftOfExactlyTheThresholdDoesNotLock)
+{
+    sim.screens = {{0, 0, 400, 300}}; // a diagonal of 500
+    sim.pointer = {0, 150};
+    armFully();
+    sim.pointer = {0.03 * 500.0, 150};
+    advance(0.04);
+    EXPECT_EQ(monitor->state(), State::armed);
+}
+
 TEST_F(ArmMonitorTest, MovesDuringGraceDoNotCountAndTheBaselineIsTakenAtItsEnd)
 {
     monitor->arm();
@@ -194,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(Screens, ThresholdTest,
                                            // The left edge is inside, the right edge outside.
                                            ThresholdCase{{laptop, external}, laptop, {1440, 500}, 66.087},
                                            // The bottom edge is outside: the main screen stands in.
-                                           ThresholdCase{{external}, laptop, {1600, 0}, 50.943},
+                                           ThresholdCase{{external}, big, {1600, 0}, 132.174},
                                            // Overlapping screens: the first that holds the point.
                                            ThresholdCase{{laptop, big}, laptop, {700, 450}, 50.943},
                                            ThresholdCase{{big, laptop}, laptop, {700, 450}, 132.174},

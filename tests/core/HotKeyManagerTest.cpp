@@ -9,6 +9,7 @@ const Modifiers commandOption{Modifier::command, Modifier::option};
 TEST_F(SimTest, HotKeyManagerNeverLeavesAMomentWithoutAHotKeyItCouldKeep)
 {
     auto manager = std::make_shared<HotKeyManager>();
+    EXPECT_FALSE(manager->resume()) << "nothing to resume";
     int presses = 0;
     manager->onTrigger = [&] { ++presses; };
     ASSERT_TRUE(manager->registerShortcut(Shortcut{}));

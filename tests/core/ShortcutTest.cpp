@@ -82,6 +82,7 @@ TEST_P(ShortcutDisplayTest, ModifiersInOrderThenTheKeyName)
     sim.layout[50] = "`";
     sim.layout[42] = "";
     sim.layout[43] = "é";
+    sim.layout[44] = "\xC0\xAF"; // not UTF-8: kept as it is
     sim.install(c.flavor);
     EXPECT_EQ(c.shortcut.displayString(), c.expected);
 }
@@ -102,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ShortcutDisplayTest,
                                            DisplayCase{mac, {41, {Modifier::command}}, "⌘SS"},
                                            DisplayCase{mac, {50, {Modifier::command}}, "⌘`"},
                                            DisplayCase{mac, {43, {Modifier::command}}, "⌘É"},
+                                           DisplayCase{mac, {44, {Modifier::command}}, "⌘\xC0\xAF"},
                                            DisplayCase{mac, {42, {Modifier::command}}, "⌘Key 42"},
                                            DisplayCase{mac, {200, {Modifier::command}}, "⌘Key 200"},
                                            DisplayCase{mac, {65536 + 37, {Modifier::command}}, "⌘Key 65573"},
