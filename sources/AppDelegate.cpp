@@ -158,7 +158,7 @@ void AppDelegate::menuWillOpen()
     menuArmingBlocked = false;
     menuArmingUnblock.reset();
     // Another program may have given the combination up since.
-    if (!shortcutWorks() && !recorder->isRecording() && hotKeyManager->resume())
+    if (!shortcutWorks() && hotKeyManager->resume())
         rebuildMenu();
 }
 
@@ -195,13 +195,13 @@ void AppDelegate::updateForState(ArmMonitor::State state)
     rebuildMenu();
 }
 
-std::string AppDelegate::statusLine() const
+std::string AppDelegate::statusLine(const std::string& shortcutText) const
 {
     switch (monitor->state()) {
     case ArmMonitor::State::idle:
         if (!shortcutWorks())
-            return "Idle — " + shortcut.displayString() + " is not active, use Arm Now";
-        return "Idle — press " + shortcut.displayString() + " to arm";
+            return "Idle — " + shortcutText + " is not active, use Arm Now";
+        return "Idle — press " + shortcutText + " to arm";
     case ArmMonitor::State::arming:
         if (!keysWatched)
             return "Arming… key presses will not be watched";
@@ -214,11 +214,11 @@ std::string AppDelegate::statusLine() const
     return {};
 }
 
-std::string AppDelegate::toolTip() const
+std::string AppDelegate::toolTip(const std::string& shortcutText) const
 {
     switch (monitor->state()) {
     case ArmMonitor::State::idle:
-        return "Cendrel: idle, " + shortcut.displayString() + (shortcutWorks() ? " arms" : " is not active");
+        return "Cendrel: idle, " + shortcutText + (shortcutWorks() ? " arms" : " is not active");
     case ArmMonitor::State::arming:
         return "Cendrel: arming";
     case ArmMonitor::State::armed:
@@ -231,8 +231,10 @@ void AppDelegate::rebuildMenu()
 {
     const bool idle = monitor->state() == ArmMonitor::State::idle;
     const std::string limitation = watchLimitationNote();
+    // Read from the layout once: this runs between a touch and its lock.
+    const std::string shortcutText = shortcut.displayString();
     std::vector<MenuEntry> entries;
-    entries.push_back(MenuEntry::makeInformation(statusLine() + limitation));
+    entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + limitation));
     entries.push_back(MenuEntry::makeSeparator());
     // Each entry does what it says, whatever the state when it is chosen.
     entries.push_back(idle ? MenuEntry::makeAction("Arm Now", action(&AppDelegate::armFromMenu))
@@ -242,8 +244,8 @@ void AppDelegate::rebuildMenu()
                              }));
     entries.push_back(MenuEntry::makeAction("Lock Screen Now", action(&AppDelegate::lockNow)));
     entries.push_back(MenuEntry::makeSeparator());
-    entries.push_back(MenuEntry::makeInformation("Arm Shortcut:  " + shortcut.displayString() +
-                                                 (shortcutWorks() ? "" : " (not active)")));
+    entries.push_back(
+        MenuEntry::makeInformation("Arm Shortcut:  " + shortcutText + (shortcutWorks() ? "" : " (not active)")));
     entries.push_back(MenuEntry::makeAction("Change Shortcut…", action(&AppDelegate::changeShortcut)));
     entries.push_back(MenuEntry::makeSeparator());
     MenuEntry login = MenuEntry::makeAction("Launch at Login", action(&AppDelegate::toggleLaunchAtLogin));
@@ -253,7 +255,7 @@ void AppDelegate::rebuildMenu()
     entries.push_back(std::move(login));
     entries.push_back(MenuEntry::makeSeparator());
     entries.push_back(MenuEntry::makeAction("Quit Cendrel", action(&AppDelegate::quit), "q"));
-    statusItem->setToolTip(toolTip() + limitation);
+    statusItem->setToolTip(toolTip(shortcutText) + limitation);
     statusItem->setMenu(std::move(entries));
 }
 

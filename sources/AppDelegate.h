@@ -39,8 +39,9 @@ private:
     void setupStatusItem();
     void updateForState(ArmMonitor::State state);
     void rebuildMenu();
-    std::string statusLine() const;
-    std::string toolTip() const;
+    // Both take the shortcut's display text, read once per menu.
+    std::string statusLine(const std::string& shortcutText) const;
+    std::string toolTip(const std::string& shortcutText) const;
     void setLaunchAtLogin(bool enabled);
     void menuWillOpen();
     void menuDidClose();

@@ -35,7 +35,6 @@ void ArmMonitor::arm()
         return;
     const Platform& system = platform();
     activity = system.application->beginActivity("Cendrel is guarding this computer");
-    graceOver = false;
     graceTimer = system.runLoop->scheduleTimer(Seconds{graceSeconds}, false, [weak = weak_from_this()] {
         if (auto self = weak.lock())
             self->graceElapsed();

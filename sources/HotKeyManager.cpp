@@ -23,20 +23,17 @@ bool HotKeyManager::registerShortcut(const Shortcut& shortcut)
         return false;
     }
     wanted = shortcut;
-    suspended = false;
     return true;
 }
 
 void HotKeyManager::suspend()
 {
-    suspended = true;
     registration.reset();
     registered.reset();
 }
 
 bool HotKeyManager::resume()
 {
-    suspended = false;
     if (!wanted || registered == wanted)
         return registration != nullptr;
     return tryRegister(*wanted);

@@ -29,7 +29,7 @@ public:
     // when it is active afterwards.
     bool resume();
     // Whether the last shortcut asked for is registered right now.
-    bool isActive() const { return registration != nullptr && !suspended && registered == wanted; }
+    bool isActive() const { return registration != nullptr && registered == wanted; }
 
     // Called on the main thread, on a later pass of the loop, once per press.
     // Read afresh when the press is delivered.
@@ -41,7 +41,6 @@ private:
     std::optional<Shortcut> wanted;
     std::optional<Shortcut> registered;
     std::unique_ptr<HotKeyRegistration> registration;
-    bool suspended = false;
 };
 
 } // namespace cendrel
