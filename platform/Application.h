@@ -19,6 +19,19 @@ public:
     virtual ~Activity() = default;
 };
 
+// What a notice is about: a newer notice on one subject replaces the older
+// one on the desktop instead of piling up beside it.
+enum class NoticeSubject { screenLock, hotKey, instance, launchAtLogin };
+
+struct Notice {
+    NoticeSubject subject = NoticeSubject::screenLock;
+    // Critical notices stay until dismissed; keep them for what the owner
+    // must act on (a screen that is not locked).
+    bool critical = false;
+    std::string title;
+    std::string body;
+};
+
 class Application {
 public:
     Application() = default;
@@ -39,7 +52,7 @@ public:
     // Tells the owner something urgent without stopping the program (a
     // desktop notification), where the system offers that; logging is the
     // caller's business.
-    virtual void notify(const std::string& title, const std::string& body) = 0;
+    virtual void notify(const Notice& notice) = 0;
     // Keeps timers on time until the activity is released.
     virtual std::unique_ptr<Activity> beginActivity(std::string_view reason) = 0;
 };

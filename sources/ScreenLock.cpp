@@ -79,8 +79,8 @@ void ScreenLock::fallbackLock()
         return;
     // A guard that could not lock must never stay quiet about it.
     system.systemLog->log("Cendrel: could not put the display to sleep either; the screen is NOT locked");
-    system.application->notify("Cendrel could not lock the screen",
-                               "Neither the session lock nor the display sleep worked. Lock the screen yourself.");
+    system.application->notify({NoticeSubject::screenLock, true, "Cendrel could not lock the screen",
+                                "Neither the session lock nor the display sleep worked. Lock the screen yourself."});
 }
 
 } // namespace cendrel

@@ -120,7 +120,8 @@ bool anotherInstanceRuns()
         return false;
     std::fputs("cendrel: Cendrel is already running\n", stderr);
     // Waited for: the process ends right after.
-    bus.call(notification("Cendrel is already running", "Its icon is in the panel, where it has been all along."),
+    bus.call(notification({NoticeSubject::instance, false, "Cendrel is already running",
+                           "Its icon is in the panel, where it has been all along."}),
              QDBus::Block, 1000);
     return true;
 }

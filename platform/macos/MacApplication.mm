@@ -91,11 +91,7 @@ public:
         [alert runModal];
     }
 
-    void notify(const std::string& title, const std::string& body) override
-    {
-        (void)title;
-        (void)body;
-    }
+    void notify(const Notice&) override {}
 
     // App Nap would otherwise coalesce the timers of a program with no window
     // on screen, and the pointer poll would lag by seconds. Idle sleep stays

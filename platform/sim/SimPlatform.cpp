@@ -52,10 +52,7 @@ public:
     {
         sim_.alerts.emplace_back(message, information);
     }
-    void notify(const std::string& title, const std::string& body) override
-    {
-        sim_.notifications.emplace_back(title, body);
-    }
+    void notify(const Notice& notice) override { sim_.notifications.push_back(notice); }
     std::unique_ptr<Activity> beginActivity(std::string_view) override
     {
         ++sim_.activities;

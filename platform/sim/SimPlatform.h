@@ -30,7 +30,7 @@ public:
     bool accessory = false;
     bool terminated = false;
     std::vector<std::pair<std::string, std::string>> alerts;
-    std::vector<std::pair<std::string, std::string>> notifications;
+    std::vector<Notice> notifications;
     int activities = 0;
 
     // --- Input and screens ------------------------------------------------

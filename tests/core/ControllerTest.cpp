@@ -149,7 +149,8 @@ TEST_F(SimTest, LockThatWorksLogsNothingAndFailureOfEverythingIsTold)
     ScreenLock::lock();
     ASSERT_EQ(sim.log.size(), 2u);
     EXPECT_NE(sim.log[1].find("NOT locked"), std::string::npos);
-    EXPECT_EQ(sim.notifications.size(), 1u);
+    ASSERT_EQ(sim.notifications.size(), 1u);
+    EXPECT_TRUE(sim.notifications[0].critical);
 }
 
 TEST_F(ControllerTest, OpenMenuHoldsTheGracePeriodUntilAfterTheChosenEntry)

@@ -65,24 +65,24 @@ void QtApplication::showAlert(const std::string& message, const std::string& inf
     box.exec();
 }
 
-QDBusMessage notification(const std::string& title, const std::string& body)
+QDBusMessage notification(const Notice& notice)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     // Critical urgency: the server keeps it until the user dismisses it.
-    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}};
-    message << QStringLiteral("Cendrel") << 0u << QString() << QString::fromStdString(title)
-            << QString::fromStdString(body) << QStringList() << hints << -1;
+    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(notice.critical ? 2 : 1))}};
+    message << QStringLiteral("Cendrel") << 0u << QString() << QString::fromStdString(notice.title)
+            << QString::fromStdString(notice.body) << QStringList() << hints << -1;
     return message;
 }
 
-void QtApplication::notify(const std::string& title, const std::string& body)
+void QtApplication::notify(const Notice& notice)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // Not waited for: without a notification server the log line stands alone.
     if (bus.isConnected())
-        bus.send(notification(title, body));
+        bus.send(notification(notice));
 }
 
 std::unique_ptr<Activity> QtApplication::beginActivity(std::string_view)

@@ -9,7 +9,7 @@ namespace cendrel {
 
 // The desktop notification (org.freedesktop.Notifications' Notify) that
 // tells the owner something urgent, ready to send on the session bus.
-QDBusMessage notification(const std::string& title, const std::string& body);
+QDBusMessage notification(const Notice& notice);
 
 class QtApplication final : public Application {
 public:
@@ -19,7 +19,7 @@ public:
     void showAlert(const std::string& message, const std::string& information) override;
     // A desktop notification (org.freedesktop.Notifications), where the
     // session has a notification server.
-    void notify(const std::string& title, const std::string& body) override;
+    void notify(const Notice& notice) override;
     // Qt timers are not throttled: nothing to hold.
     std::unique_ptr<Activity> beginActivity(std::string_view reason) override;
 };
