@@ -49,6 +49,15 @@ public:
     // A modal alert with one default button; returns once dismissed. The
     // application is brought forward first, so the alert has the focus.
     virtual void showAlert(const std::string& message, const std::string& information) = 0;
+    // The same with a second button for what the owner can do about it; true
+    // when that button was chosen.
+    virtual bool showAlertWithAction(const std::string& message, const std::string& information,
+                                     const std::string& actionTitle)
+    {
+        (void)actionTitle;
+        showAlert(message, information);
+        return false;
+    }
     // Tells the owner something urgent without stopping the program (a
     // desktop notification), where the system offers that; logging is the
     // caller's business.

@@ -38,7 +38,8 @@ public:
     // Makes the combination work from every application. Each press (not the
     // repeats of a held key) calls `onPress` on the main thread, on a later
     // pass of the loop than the one that saw the press. The modifiers are
-    // Control, Option, Shift and Command only.
+    // Control, Option, Shift and Command, and Caps Lock only when a stored
+    // shortcut asks for it (the combination then needs Caps Lock on).
     virtual HotKeyResult registerHotKey(std::uint32_t keyCode, Modifiers modifiers, std::function<void()> onPress) = 0;
 };
 

@@ -30,8 +30,10 @@ public:
     // Calls `onInput` on the main thread for each mouse-button press, key
     // press or scroll the system lets us see. Button and key releases, plain
     // pointer movement and modifier keys on their own are not reported.
-    // Null when no watch could be installed.
-    virtual std::unique_ptr<InputWatch> watchInput(std::function<void()> onInput) = 0;
+    // `onInput` answers true when the input locked the screen: an event bound
+    // for Cendrel's own menu or windows is then dropped, so that it cannot act
+    // over the lock. Null when no watch could be installed.
+    virtual std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) = 0;
     // Whether a watch installed now would see key presses (it may see only
     // the pointer and its buttons, for want of a permission or an extension).
     virtual bool canWatchKeyPresses() = 0;

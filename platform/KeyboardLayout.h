@@ -24,6 +24,10 @@ public:
     // switch layouts at any moment.
     virtual std::optional<std::string> characterForKey(KeyCode keyCode) = 0;
     virtual ShortcutNotation notation() = 0;
+    // The text in upper case by the system's own rules ("ß" may become
+    // "SS"), as printed on a key cap; text that is not UTF-8 comes back as
+    // it is.
+    virtual std::string uppercase(const std::string& text) = 0;
 };
 
 } // namespace cendrel

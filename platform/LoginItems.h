@@ -22,6 +22,11 @@ public:
 
     // Read afresh at every call; never cached.
     virtual bool isEnabled() = 0;
+    // The owner switched the item off in the system's settings: registering
+    // cannot turn it on again, only the owner can, there.
+    virtual bool needsApproval() { return false; }
+    // Opens the system's settings where login items are switched on and off.
+    virtual void openSettings() {}
     // Nothing on success, the error when the system refused.
     virtual std::optional<LoginItemError> enable() = 0;
     virtual std::optional<LoginItemError> disable() = 0;

@@ -60,7 +60,10 @@ public:
 // Told when the menu opens and closes; both on the main thread. A chosen
 // entry's action may come before or after the close.
 struct StatusItemObserver {
-    std::function<void()> menuWillOpen;
+    // Told before the menu shows, however it was opened (click, keyboard,
+    // assistive technology). False when it must not show: opening it was a
+    // touch that locked the screen, and the backend cancels it where it can.
+    std::function<bool()> menuWillOpen;
     std::function<void()> menuDidClose;
 };
 

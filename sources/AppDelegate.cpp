@@ -60,21 +60,51 @@ template <typename Method> std::function<void()> AppDelegate::action(Method meth
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    platform().application->becomeAccessory();
+    const Platform& system = platform();
+    system.application->becomeAccessory();
+    launchesAtLogin = system.loginItems->isEnabled();
     setupStatusItem();
-    hotKeyManager->onTrigger = action(&AppDelegate::toggleArm);
-    hotKeyManager->registerShortcut(shortcut);
+    hotKeyManager->onTrigger = action(&AppDelegate::hotKeyPressed);
+    if (!hotKeyManager->registerShortcut(shortcut)) {
+        system.application->notify({NoticeSubject::hotKey, false, "Cendrel's shortcut is not active",
+                                    shortcut.displayString() +
+                                        " could not be registered, so it does not arm Cendrel. Use Arm Now in "
+                                        "Cendrel's menu, or choose another shortcut there."});
+    }
     monitor->onStateChange = [weak = weak_from_this()](ArmMonitor::State state) {
         if (auto self = weak.lock())
             self->updateForState(state);
     };
     monitor->onTrigger = action(&AppDelegate::lockedByInput);
-    recorder->keyPressLocks = [weak = std::weak_ptr(monitor)] {
-        auto armMonitor = weak.lock();
-        return armMonitor && armMonitor->reportInput();
+    recorder->keyPressTaken = [weak = weak_from_this()](const KeyPress& press) {
+        auto self = weak.lock();
+        return self && self->recorderKeyPress(press);
     };
     // The monitor never reports its initial state; show it ourselves.
     updateForState(ArmMonitor::State::idle);
+}
+
+void AppDelegate::hotKeyPressed()
+{
+    // The recorder keeps the hot key registered, so that the menu's promise
+    // ("press … to arm") holds; while it records, an idle press is the
+    // shortcut typed into it.
+    if (recorder->isRecording() && monitor->state() == ArmMonitor::State::idle) {
+        recorder->capture(shortcut);
+        return;
+    }
+    toggleArm();
+}
+
+bool AppDelegate::recorderKeyPress(const KeyPress& press)
+{
+    // Where the panel holds the keyboard, the hot key reaches us only as a
+    // panel key press: armed, it still disarms, as it does everywhere else.
+    if (monitor->state() != ArmMonitor::State::idle && Shortcut::from(press) == shortcut) {
+        monitor->disarm();
+        return true;
+    }
+    return monitor->reportInput();
 }
 
 void AppDelegate::toggleArm()
@@ -94,27 +124,17 @@ void AppDelegate::armFromMenu()
 
 void AppDelegate::lockNow()
 {
-    monitor->disarm();
     ScreenLock::lock();
+    monitor->disarm();
 }
 
 void AppDelegate::changeShortcut()
 {
-    // The recorder must see the press of the current shortcut too.
-    hotKeyManager->suspend();
-    recorder->show(
-        shortcut,
-        [weak = weak_from_this()](const Shortcut& captured) -> std::optional<std::string> {
-            if (auto self = weak.lock())
-                return self->handleCapture(captured);
-            return std::nullopt;
-        },
-        [weak = weak_from_this()] {
-            if (auto self = weak.lock()) {
-                self->hotKeyManager->resume();
-                self->rebuildMenu();
-            }
-        });
+    recorder->show(shortcut, [weak = weak_from_this()](const Shortcut& captured) -> std::optional<std::string> {
+        if (auto self = weak.lock())
+            return self->handleCapture(captured);
+        return std::nullopt;
+    });
 }
 
 void AppDelegate::quit()
@@ -131,10 +151,11 @@ std::optional<std::string> AppDelegate::handleCapture(const Shortcut& captured)
         const Platform& system = platform();
         system.systemLog->log("Cendrel: could not save the shortcut; it will be forgotten when Cendrel quits");
         // Shown once the recorder has closed, not over it.
-        system.runLoop->post([] {
-            platform().application->showAlert("Couldn't save the shortcut",
-                                              "The new shortcut works until Cendrel quits, but it could not be "
-                                              "stored, so the previous one will be back at the next start.");
+        system.runLoop->post([weak = weak_from_this()] {
+            if (auto self = weak.lock())
+                self->showAlert("Couldn't save the shortcut",
+                                "The new shortcut works until Cendrel quits, but it could not be stored, so the "
+                                "previous one will be back at the next start.");
         });
     }
     rebuildMenu();
@@ -152,14 +173,26 @@ void AppDelegate::lockedByInput()
     });
 }
 
-void AppDelegate::menuWillOpen()
+bool AppDelegate::menuWillOpen()
 {
-    monitor->holdGracePeriod(true);
+    // Held before anything else, so that the close always has one to release.
+    monitor->holdGracePeriod();
+    // A menu opened by keyboard or by an assistive technology bypasses every
+    // watch, and offers "Disarm": its opening is a touch like any other.
+    if (monitor->reportInput())
+        return false;
     menuArmingBlocked = false;
     menuArmingUnblock.reset();
+    const bool enabled = platform().loginItems->isEnabled();
+    if (enabled != launchesAtLogin) {
+        launchesAtLogin = enabled;
+        if (loginMenuItem)
+            statusItem->setChecked(*loginMenuItem, enabled);
+    }
     // Another program may have given the combination up since.
-    if (!shortcutWorks() && hotKeyManager->resume())
+    if (!shortcutWorks() && hotKeyManager->retry())
         rebuildMenu();
+    return true;
 }
 
 void AppDelegate::menuDidClose()
@@ -168,28 +201,35 @@ void AppDelegate::menuDidClose()
     // "Disarm" still finds the grace period running.
     platform().runLoop->post([weak = weak_from_this()] {
         if (auto self = weak.lock())
-            self->monitor->holdGracePeriod(false);
+            self->monitor->releaseGracePeriod();
     });
 }
 
 bool AppDelegate::shortcutWorks() const
 {
-    return hotKeyManager->isActive() || recorder->isRecording();
+    return hotKeyManager->isActive();
 }
 
 void AppDelegate::setupStatusItem()
 {
-    statusItem =
-        platform().statusBar->makeStatusItem({action(&AppDelegate::menuWillOpen), action(&AppDelegate::menuDidClose)});
+    // Gone, the controller guards nothing, and lets the menu show.
+    auto willOpen = [weak = weak_from_this()] {
+        auto self = weak.lock();
+        return !self || self->menuWillOpen();
+    };
+    statusItem = platform().statusBar->makeStatusItem({willOpen, action(&AppDelegate::menuDidClose)});
     rebuildMenu();
 }
 
 void AppDelegate::updateForState(ArmMonitor::State state)
 {
-    if (state == ArmMonitor::State::arming) {
-        keysWatched = platform().input->canWatchKeyPresses();
-        if (!keysWatched)
+    // Asked again when watching begins: secure keyboard entry may have come
+    // on during the grace period.
+    if (state != ArmMonitor::State::idle) {
+        const bool watched = platform().input->canWatchKeyPresses();
+        if (!watched && (state == ArmMonitor::State::arming || keysWatched))
             platform().systemLog->log("Cendrel: key presses cannot be watched; only the pointer guards while armed");
+        keysWatched = watched;
     }
     statusItem->setIcon(iconFor(state));
     rebuildMenu();
@@ -250,7 +290,7 @@ void AppDelegate::rebuildMenu()
     entries.push_back(MenuEntry::makeSeparator());
     MenuEntry login = MenuEntry::makeAction("Launch at Login", action(&AppDelegate::toggleLaunchAtLogin));
     login.checkable = true;
-    login.checked = platform().loginItems->isEnabled();
+    login.checked = launchesAtLogin;
     loginMenuItem = entries.size();
     entries.push_back(std::move(login));
     entries.push_back(MenuEntry::makeSeparator());
@@ -262,8 +302,9 @@ void AppDelegate::rebuildMenu()
 void AppDelegate::toggleLaunchAtLogin()
 {
     setLaunchAtLogin(!platform().loginItems->isEnabled());
+    launchesAtLogin = platform().loginItems->isEnabled();
     if (loginMenuItem)
-        statusItem->setChecked(*loginMenuItem, platform().loginItems->isEnabled());
+        statusItem->setChecked(*loginMenuItem, launchesAtLogin);
 }
 
 void AppDelegate::setLaunchAtLogin(bool enabled)
@@ -271,11 +312,33 @@ void AppDelegate::setLaunchAtLogin(bool enabled)
     const Platform& system = platform();
     if (enabled == system.loginItems->isEnabled())
         return;
+    if (enabled && system.loginItems->needsApproval()) {
+        if (showAlert("Launch at Login is switched off in System Settings",
+                      "Cendrel cannot switch it on again itself: turn Cendrel on under Login Items in System "
+                      "Settings.",
+                      "Open Login Items"))
+            system.loginItems->openSettings();
+        return;
+    }
     const auto error = enabled ? system.loginItems->enable() : system.loginItems->disable();
     if (!error)
         return;
     system.systemLog->log("Cendrel: launch-at-login change failed: " + error->description);
-    system.application->showAlert("Couldn't update Launch at Login", error->localizedDescription);
+    showAlert("Couldn't update Launch at Login", error->localizedDescription);
+}
+
+bool AppDelegate::showAlert(const std::string& message, const std::string& information, const std::string& actionTitle)
+{
+    // Whoever answers an alert is at the computer: its clicks must not lock.
+    monitor->holdGracePeriod();
+    Application& application = *platform().application;
+    bool chosen = false;
+    if (actionTitle.empty())
+        application.showAlert(message, information);
+    else
+        chosen = application.showAlertWithAction(message, information, actionTitle);
+    monitor->releaseGracePeriod();
+    return chosen;
 }
 
 } // namespace cendrel

@@ -29,6 +29,7 @@ public:
     void applicationDidFinishLaunching();
 
 private:
+    void hotKeyPressed();
     void toggleArm();
     void armFromMenu();
     void lockNow();
@@ -43,9 +44,12 @@ private:
     std::string statusLine(const std::string& shortcutText) const;
     std::string toolTip(const std::string& shortcutText) const;
     void setLaunchAtLogin(bool enabled);
-    void menuWillOpen();
+    // Every modal alert of ours: the grace period waits while it is up.
+    bool showAlert(const std::string& message, const std::string& information, const std::string& actionTitle = {});
+    bool menuWillOpen();
     void menuDidClose();
     void lockedByInput();
+    bool recorderKeyPress(const KeyPress& press);
     std::optional<std::string> handleCapture(const Shortcut& captured);
     bool shortcutWorks() const;
 
@@ -59,6 +63,10 @@ private:
     Shortcut shortcut;
     // Where the "Launch at Login" entry sits in the current menu.
     std::optional<std::size_t> loginMenuItem;
+    // The login-item status as last read: asking the system takes a round
+    // trip, and the menu is rebuilt between a touch and its lock. Read again
+    // whenever the menu opens.
+    bool launchesAtLogin = false;
     // Whether key presses can be seen while armed, as found at the last arming.
     bool keysWatched = true;
     // Set when input locked the screen while the menu may be on screen: the

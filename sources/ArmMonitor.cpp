@@ -53,10 +53,16 @@ void ArmMonitor::disarm()
         onStateChange(state_);
 }
 
-void ArmMonitor::holdGracePeriod(bool held)
+void ArmMonitor::holdGracePeriod()
 {
-    graceHeld = held;
-    if (!held && graceOver && state_ == State::arming)
+    ++graceHolds;
+}
+
+void ArmMonitor::releaseGracePeriod()
+{
+    if (graceHolds > 0)
+        --graceHolds;
+    if (graceHolds == 0 && graceOver && state_ == State::arming)
         beginMonitoring();
 }
 
@@ -65,7 +71,7 @@ void ArmMonitor::graceElapsed()
     if (state_ != State::arming)
         return;
     graceOver = true;
-    if (!graceHeld)
+    if (graceHolds == 0)
         beginMonitoring();
 }
 
@@ -95,8 +101,8 @@ void ArmMonitor::beginMonitoring()
             self->pollTick();
     });
     globalMonitor = system.input->watchInput([weak = weak_from_this()] {
-        if (auto self = weak.lock())
-            self->inputReceived();
+        auto self = weak.lock();
+        return self && self->reportInput();
     });
 }
 
@@ -129,11 +135,6 @@ void ArmMonitor::pollTick()
         trigger();
 }
 
-void ArmMonitor::inputReceived()
-{
-    reportInput();
-}
-
 bool ArmMonitor::reportInput()
 {
     if (state_ != State::armed)
@@ -144,10 +145,12 @@ bool ArmMonitor::reportInput()
 
 void ArmMonitor::trigger()
 {
-    disarm();
-    if (onTrigger)
-        onTrigger();
+    // The lock first: disarming redraws the status item and rebuilds the
+    // menu, and none of that may stand between a touch and the lock.
     ScreenLock::lock();
+    disarm();
+    if (auto told = onTrigger)
+        told();
 }
 
 } // namespace cendrel

@@ -32,8 +32,8 @@ public:
     // synchronously from inside the operation that changed it; never for a
     // no-op and never at construction.
     std::function<void(State)> onStateChange;
-    // Told when watched input has disarmed the monitor, right before the
-    // screen lock is requested.
+    // Told when watched input has locked the screen, once the monitor is
+    // idle again.
     std::function<void()> onTrigger;
 
     // Fraction of the screen diagonal the pointer may drift while armed.
@@ -44,12 +44,15 @@ public:
     void arm();
     // Cancels everything and returns to idle; safe in every state.
     void disarm();
-    // While held (the status menu is open), a grace period that has run out
-    // waits, and ends when the hold is released: the owner is still at the
-    // computer. Watching, once begun, is never held.
-    void holdGracePeriod(bool held);
-    // Input the watch cannot see (a key press our own panel consumed): locks
-    // like any watched input. True when it did.
+    // While any hold is on (a menu or an alert of ours is up), a grace period
+    // that has run out waits, and ends when the last hold is released: the
+    // owner is still at the computer. Holds are counted, so a late release of
+    // an earlier one never ends a newer one. Watching, once begun, is never
+    // held.
+    void holdGracePeriod();
+    void releaseGracePeriod();
+    // Input the watch cannot see (a key press our own panel consumed, our
+    // menu opening): locks like any watched input. True when it did.
     bool reportInput();
 
 private:
@@ -57,14 +60,13 @@ private:
     void beginMonitoring();
     double computeThreshold(Point at) const;
     void pollTick();
-    void inputReceived();
     void trigger();
     void releaseWatches();
 
     State state_ = State::idle;
     Point baseline{};
     double thresholdPoints = 0;
-    bool graceHeld = false;
+    int graceHolds = 0;
     bool graceOver = false;
     std::unique_ptr<Timer> pollTimer;
     std::unique_ptr<Timer> graceTimer;

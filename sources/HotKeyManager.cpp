@@ -16,7 +16,7 @@ bool HotKeyManager::registerShortcut(const Shortcut& shortcut)
         registered.reset();
     }
     if (!tryRegister(shortcut)) {
-        // The first shortcut asked for stays wanted, so that a later resume()
+        // The first shortcut asked for stays wanted, so that a later retry()
         // tries it again; a refused replacement leaves the earlier one wanted.
         if (!wanted)
             wanted = shortcut;
@@ -26,13 +26,7 @@ bool HotKeyManager::registerShortcut(const Shortcut& shortcut)
     return true;
 }
 
-void HotKeyManager::suspend()
-{
-    registration.reset();
-    registered.reset();
-}
-
-bool HotKeyManager::resume()
+bool HotKeyManager::retry()
 {
     if (!wanted || registered == wanted)
         return registration != nullptr;
@@ -51,9 +45,13 @@ bool HotKeyManager::tryRegister(const Shortcut& shortcut)
             callback();
     });
     if (auto* failure = std::get_if<HotKeyFailure>(&result)) {
-        system.systemLog->log("Cendrel: failed to register hotkey " + failure->reason);
+        auto refusal = std::make_pair(shortcut, failure->reason);
+        if (refusal != lastRefusal)
+            system.systemLog->log("Cendrel: failed to register hotkey " + failure->reason);
+        lastRefusal = std::move(refusal);
         return false;
     }
+    lastRefusal.reset();
     // The new one first, then the old one goes: never a moment without a hot key.
     registration = std::move(std::get<std::unique_ptr<HotKeyRegistration>>(result));
     registered = shortcut;

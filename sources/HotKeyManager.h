@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace cendrel {
 
@@ -16,18 +18,15 @@ public:
     HotKeyManager(const HotKeyManager&) = delete;
     HotKeyManager& operator=(const HotKeyManager&) = delete;
 
-    // Makes `shortcut` the hot key. A refusal is logged and leaves the
-    // earlier hot key wanted, and registered unless it was suspended or equal
-    // (an equal one is registered afresh, so it is gone then). True when
-    // `shortcut` is now active; success ends a suspension.
-    // (`register` itself is a reserved word in C++.)
+    // Makes `shortcut` the hot key. A refusal is logged, once for each
+    // shortcut and reason however often it is tried, and leaves the earlier
+    // hot key wanted, and registered unless it was equal (an equal one is
+    // registered afresh, so it is gone then). True when `shortcut` is now
+    // active. (`register` itself is a reserved word in C++.)
     bool registerShortcut(const Shortcut& shortcut);
-    // Gives the hot key up for a while (the recorder needs the key press);
-    // resume() registers it again.
-    void suspend();
-    // Registers the hot key again after suspend(), or after a refusal; true
-    // when it is active afterwards.
-    bool resume();
+    // Tries the wanted hot key again after a refusal (another program may
+    // have given it up); true when it is active afterwards.
+    bool retry();
     // Whether the last shortcut asked for is registered right now.
     bool isActive() const { return registration != nullptr && registered == wanted; }
 
@@ -41,6 +40,8 @@ private:
     std::optional<Shortcut> wanted;
     std::optional<Shortcut> registered;
     std::unique_ptr<HotKeyRegistration> registration;
+    // The last refusal written to the log, so that retries do not repeat it.
+    std::optional<std::pair<Shortcut, std::string>> lastRefusal;
 };
 
 } // namespace cendrel

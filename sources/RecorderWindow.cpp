@@ -28,10 +28,9 @@ const Texts& texts()
 
 } // namespace
 
-void RecorderWindow::show(const Shortcut& current, CaptureHandler capture, std::function<void()> finish)
+void RecorderWindow::show(const Shortcut& current, CaptureHandler capture)
 {
     onCapture = std::move(capture);
-    onFinish = std::move(finish);
     if (!window)
         buildWindow();
     window->setCurrent("Current: " + current.displayString());
@@ -49,15 +48,15 @@ void RecorderWindow::buildWindow()
     };
     observer.onClose = [weak = weak_from_this()] {
         if (auto self = weak.lock())
-            self->finish();
+            self->recording = false;
     };
     window = platform().panels->makeRecorderPanel({panelTitle, promptText, texts().hint}, std::move(observer));
 }
 
 void RecorderWindow::close()
 {
+    recording = false;
     window->hide();
-    finish();
 }
 
 void RecorderWindow::cancel()
@@ -66,21 +65,11 @@ void RecorderWindow::cancel()
         close();
 }
 
-void RecorderWindow::finish()
-{
-    if (!recording)
-        return;
-    recording = false;
-    // A copy: the callback may show the recorder again and replace its own.
-    if (auto callback = onFinish)
-        callback();
-}
-
 void RecorderWindow::handleKeyPress(const KeyPress& press)
 {
     if (!recording)
         return;
-    if (auto locks = keyPressLocks; locks && locks())
+    if (auto taken = keyPressTaken; taken && taken(press))
         return;
     if (press.keyCode == escapeKeyCode && press.modifiers.empty()) {
         close();
@@ -91,9 +80,16 @@ void RecorderWindow::handleKeyPress(const KeyPress& press)
         window->setPrompt(texts().addModifier);
         return;
     }
+    capture(*shortcut);
+}
+
+void RecorderWindow::capture(const Shortcut& shortcut)
+{
+    if (!recording)
+        return;
     std::optional<std::string> refusal;
-    if (auto capture = onCapture)
-        refusal = capture(*shortcut);
+    if (auto handler = onCapture)
+        refusal = handler(shortcut);
     if (refusal) {
         window->setPrompt(*refusal);
         return;

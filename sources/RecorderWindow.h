@@ -24,28 +24,29 @@ public:
 
     // Shows the panel and records. onCapture is called synchronously while a
     // key press with a modifier is handled, before the panel hides; never on
-    // cancel, on the close button or without a modifier. onFinish is called
-    // once each recording ends, whichever way. A new call replaces the
-    // callbacks of an earlier one, which then ends without onFinish.
-    void show(const Shortcut& current, CaptureHandler onCapture, std::function<void()> onFinish = {});
+    // cancel, on the close button or without a modifier. A new call replaces
+    // the callback of an earlier one.
+    void show(const Shortcut& current, CaptureHandler onCapture);
     bool isRecording() const { return recording; }
+    // Takes `shortcut` as if its keys had been pressed into the panel (the
+    // hot key itself, which the system hands to its registration instead).
+    void capture(const Shortcut& shortcut);
     // Ends a recording without a capture, as Escape does.
     void cancel();
 
-    // Asked first for every key press the panel takes; true when the press
-    // locked the screen (an armed guard), and is then not recorded. The panel
-    // holds the keyboard, so the system's watch may never see these presses.
-    std::function<bool()> keyPressLocks;
+    // Asked first for every key press the panel takes; true when the owner
+    // took it (it locked an armed guard, or it was the hot key disarming), and
+    // it is then not recorded. The panel may hold the whole keyboard, so
+    // neither the system's watch nor the hot key sees these presses.
+    std::function<bool(const KeyPress&)> keyPressTaken;
 
 private:
     void buildWindow();
     void close();
-    void finish();
     void handleKeyPress(const KeyPress& press);
 
     std::unique_ptr<RecorderPanel> window;
     CaptureHandler onCapture;
-    std::function<void()> onFinish;
     bool recording = false;
 };
 

@@ -1,6 +1,5 @@
 #include "Shortcut.h"
 
-#include "CaseMapping.h"
 #include "Platform.h"
 
 #include <array>
@@ -34,12 +33,15 @@ struct ModifierText {
     std::string_view name;
 };
 
-// In the order they are written.
-constexpr std::array<ModifierText, 4> modifierTexts{{
+// In the order they are written. Caps Lock is never recorded, but a stored
+// shortcut may carry it, and is then kept as stored: dropping it would take
+// the plain combination from every other program. It has no text.
+constexpr std::array<ModifierText, 5> modifierTexts{{
     {Modifier::control, 0x1000, "⌃", "Ctrl"},
     {Modifier::option, 0x800, "⌥", "Alt"},
     {Modifier::shift, 0x200, "⇧", "Shift"},
     {Modifier::command, 0x100, "⌘", "Super"},
+    {Modifier::capsLock, 0x400, "", ""},
 }};
 
 const SpecialKey* findSpecialKey(std::uint32_t keyCode)
@@ -80,7 +82,7 @@ Shortcut Shortcut::load()
     if (!keyCode || !mask)
         return defaultShortcut();
     const Modifiers modifiers = modifiersFromCarbon(*mask);
-    if (modifiers.empty())
+    if (modifiers.shortcutModifiers().empty())
         return defaultShortcut();
     return Shortcut{*keyCode, modifiers};
 }
@@ -128,6 +130,8 @@ std::string Shortcut::displayString() const
     for (const ModifierText& modifier : modifierTexts) {
         if (!modifiers.contains(modifier.modifier))
             continue;
+        if (modifier.name.empty())
+            continue;
         if (glyphs) {
             text += modifier.glyph;
         } else {
@@ -144,7 +148,7 @@ std::string Shortcut::keyName(std::uint32_t keyCode)
     if (const SpecialKey* special = findSpecialKey(keyCode))
         return std::string(usesGlyphs() ? special->glyph : special->name);
     if (auto typed = character(keyCode))
-        return uppercased(*typed);
+        return platform().keyboardLayout->uppercase(*typed);
     return "Key " + std::to_string(keyCode);
 }
 

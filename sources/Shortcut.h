@@ -19,15 +19,16 @@ struct Shortcut {
     // A position on the keyboard (see KeyCode). 32 bits wide because the
     // stored form is; one built from a key press never exceeds 65535.
     std::uint32_t keyCode = 37;
-    // Control, Option, Shift and Command only.
+    // Control, Option, Shift and Command; Caps Lock too when stored so.
     Modifiers modifiers{Modifier::command, Modifier::option};
 
     // Key 37 (L on an ANSI keyboard) with Command and Option.
     static constexpr Shortcut defaultShortcut() { return Shortcut{}; }
 
     // The stored shortcut, or the default when nothing usable is stored: a
-    // value out of range, or one without a real modifier, which would take a
-    // plain key away from every other program. Never fails; reports nothing.
+    // value out of range, or one without Control, Option, Shift or Command,
+    // which would take a plain key away from every other program. Never
+    // fails; reports nothing.
     static Shortcut load();
     // Writes both entries; false when either could not be written.
     bool save() const;
@@ -37,7 +38,8 @@ struct Shortcut {
     static std::optional<Shortcut> from(const KeyPress& press);
 
     // The Carbon mask of the stored form (Command 0x100, Shift 0x200,
-    // Option 0x800, Control 0x1000) and back; other bits have no modifier.
+    // Caps Lock 0x400, Option 0x800, Control 0x1000) and back; other bits
+    // have no modifier.
     std::uint32_t carbonModifiers() const;
     static Modifiers modifiersFromCarbon(std::uint32_t mask);
 

@@ -5,6 +5,7 @@
 #import <AppKit/AppKit.h>
 
 #include "MacBackend.h"
+#include "MacRules.h"
 #include "MacStrings.h"
 
 #include <utility>
@@ -82,13 +83,13 @@ public:
 
     void showAlert(const std::string& message, const std::string& information) override
     {
-        // An accessory application is not frontmost: without this the alert
-        // opens behind the window the user is working in.
-        [NSApplication.sharedApplication activateIgnoringOtherApps:YES];
-        NSAlert* alert = [[NSAlert alloc] init];
-        alert.messageText = toNSString(message);
-        alert.informativeText = toNSString(information);
-        [alert runModal];
+        runAlert(message, information, nil);
+    }
+
+    bool showAlertWithAction(const std::string& message, const std::string& information,
+                             const std::string& actionTitle) override
+    {
+        return runAlert(message, information, toNSString(actionTitle)) == NSAlertSecondButtonReturn;
     }
 
     void notify(const Notice&) override {}
@@ -105,11 +106,44 @@ public:
     }
 
 private:
+    static NSModalResponse runAlert(const std::string& message, const std::string& information, NSString* action)
+    {
+        // An accessory application is not frontmost: without this the alert
+        // opens behind the window the user is working in.
+        bringApplicationForward();
+        NSAlert* alert = [[NSAlert alloc] init];
+        alert.messageText = toNSString(message);
+        alert.informativeText = toNSString(information);
+        if (action != nil) {
+            // The default button first; the action second, so Return does not
+            // send the owner off to System Settings.
+            [alert addButtonWithTitle:@"OK"];
+            [alert addButtonWithTitle:action];
+        }
+        return [alert runModal];
+    }
+
     void* startupPool_;
     CNDApplicationDelegate* delegate_ = nil;
 };
 
 } // namespace
+
+void bringApplicationForward()
+{
+    NSApplication* app = NSApplication.sharedApplication;
+    mac::bringForward({
+        [app] { return app.hidden != NO; },
+        [app] { [app unhideWithoutActivation]; },
+        [app] {
+            if (@available(macOS 14.0, *)) {
+                [app activate];
+            } else {
+                [app activateIgnoringOtherApps:YES];
+            }
+        },
+    });
+}
 
 std::shared_ptr<Application> makeMacApplication(void* startupPool)
 {

@@ -29,4 +29,8 @@ std::shared_ptr<LoginItems> makeMacLoginItems();
 std::shared_ptr<ScreenLocker> makeMacScreenLocker();
 std::shared_ptr<SystemLog> makeMacSystemLog();
 
+// Un-hides the application if it was hidden, then activates it, so that the
+// panel or alert about to show is in front and has the keyboard.
+void bringApplicationForward();
+
 } // namespace cendrel

@@ -1,16 +1,15 @@
 // HotKeys on macOS: Carbon's RegisterEventHotKey, with one press handler on
-// the application event target that hands each press to the main queue. No
-// gap.
+// the application event target that hands each press to the main queue
+// (which registration it reaches is decided in MacRules). No gap.
 #import <Carbon/Carbon.h>
 #include <dispatch/dispatch.h>
 
 #include "MacBackend.h"
 #include "MacKeys.h"
+#include "MacRules.h"
 
-#include <algorithm>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace cendrel {
 
@@ -24,48 +23,23 @@ constexpr OSType fourCharCode(const char (&code)[5])
            static_cast<OSType>(static_cast<unsigned char>(code[3]));
 }
 
-// Every registration carries the same identifier, so a press does not say
-// which one it belongs to; it goes to the most recent one still alive (the
-// core makes the new one before it drops the old).
-constexpr EventHotKeyID cendrelHotKeyID = {fourCharCode("CNDR"), 1};
+constexpr EventHotKeyID cendrelHotKeyID = {fourCharCode("CNDR"), mac::hotKeyId};
 static_assert(cendrelHotKeyID.signature == 0x434E4452, "first character in the most significant byte");
 
-class MacHotKeyRegistration;
-
-// The live registrations, oldest first. Shared by the hot keys, their
-// registrations and the presses waiting on the main queue.
-class HotKeyPresses final : public std::enable_shared_from_this<HotKeyPresses> {
-public:
-    void add(MacHotKeyRegistration* registration) { live_.push_back(registration); }
-    void remove(MacHotKeyRegistration* registration)
-    {
-        live_.erase(std::remove(live_.begin(), live_.end(), registration), live_.end());
-    }
-
-    // From the Carbon handler. Which registration is pressed is decided when
-    // the block runs: one released meanwhile is not called.
-    void post()
-    {
-        std::weak_ptr<HotKeyPresses> weakSelf = weak_from_this();
-        dispatch_async(dispatch_get_main_queue(), ^{
-          if (std::shared_ptr<HotKeyPresses> presses = weakSelf.lock()) {
-              presses->deliver();
-          }
-        });
-    }
-
-private:
-    void deliver();
-
-    std::vector<MacHotKeyRegistration*> live_;
-};
+void toMainQueue(std::function<void()> work)
+{
+    dispatch_async(dispatch_get_main_queue(), ^{
+      work();
+    });
+}
 
 class MacHotKeyRegistration final : public HotKeyRegistration {
 public:
-    MacHotKeyRegistration(std::shared_ptr<HotKeyPresses> presses, EventHotKeyRef hotKey, std::function<void()> onPress)
-        : presses_(std::move(presses)), hotKey_(hotKey), onPress_(std::move(onPress))
+    MacHotKeyRegistration(std::shared_ptr<mac::HotKeyPresses> presses, EventHotKeyRef hotKey,
+                          std::function<void()> onPress)
+        : presses_(std::move(presses)), hotKey_(hotKey)
     {
-        presses_->add(this);
+        presses_->add(this, std::move(onPress));
     }
 
     ~MacHotKeyRegistration() override
@@ -74,25 +48,10 @@ public:
         presses_->remove(this);
     }
 
-    const std::function<void()>& onPress() const { return onPress_; }
-
 private:
-    std::shared_ptr<HotKeyPresses> presses_;
+    std::shared_ptr<mac::HotKeyPresses> presses_;
     EventHotKeyRef hotKey_;
-    std::function<void()> onPress_;
 };
-
-void HotKeyPresses::deliver()
-{
-    if (live_.empty()) {
-        return;
-    }
-    // A copy: the press may release the registration that it came through.
-    std::function<void()> onPress = live_.back()->onPress();
-    if (onPress) {
-        onPress();
-    }
-}
 
 } // namespace
 
@@ -110,9 +69,7 @@ static OSStatus cendrelHotKeyPressed(EventHandlerCallRef callRef, EventRef event
     }
     EventHotKeyID hotKeyID = {0, 0};
     GetEventParameter(event, kEventParamDirectObject, typeEventHotKeyID, nullptr, sizeof(hotKeyID), nullptr, &hotKeyID);
-    if (hotKeyID.id == cendrel::cendrelHotKeyID.id) {
-        static_cast<cendrel::HotKeyPresses*>(userData)->post();
-    }
+    static_cast<cendrel::mac::HotKeyPresses*>(userData)->pressed(hotKeyID.id);
     return noErr;
 }
 }
@@ -150,7 +107,7 @@ public:
     }
 
 private:
-    std::shared_ptr<HotKeyPresses> presses_ = std::make_shared<HotKeyPresses>();
+    std::shared_ptr<mac::HotKeyPresses> presses_ = std::make_shared<mac::HotKeyPresses>(&toMainQueue);
     EventHandlerRef handler_ = nullptr;
 };
 

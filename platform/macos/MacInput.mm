@@ -1,11 +1,13 @@
 // Input on macOS: NSEvent's global and local monitors, the pointer position,
 // and the Accessibility trust that key presses in other applications need.
 // Gap: keys typed into secure fields, or under Secure Keyboard Entry, never
-// reach a monitor.
+// reach a monitor; canWatchKeyPresses() says so while it is on.
 #import <AppKit/AppKit.h>
 #import <ApplicationServices/ApplicationServices.h>
+#import <Carbon/Carbon.h>
 
 #include "MacBackend.h"
+#include "MacRules.h"
 
 #include <utility>
 
@@ -41,15 +43,15 @@ class MacInput final : public Input {
 public:
     // The global monitor sees only input sent to other applications; the
     // local one adds the input sent to Cendrel's own status item and windows,
-    // which must lock just the same, and lets it through unchanged.
-    std::unique_ptr<InputWatch> watchInput(std::function<void()> onInput) override
+    // which must lock just the same, and drops the event that locked.
+    std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) override
     {
-        auto handler = std::make_shared<std::function<void()>>(std::move(onInput));
+        auto handler = std::make_shared<std::function<bool()>>(std::move(onInput));
         // The handler may release the watch, and AppKit the block with it: the
         // closure is held by a local copy while it runs.
         id globalMonitor = [NSEvent addGlobalMonitorForEventsMatchingMask:watchedEvents
                                                                   handler:^(NSEvent*) {
-                                                                    std::shared_ptr<std::function<void()>> report =
+                                                                    std::shared_ptr<std::function<bool()>> report =
                                                                         handler;
                                                                     if (*report) {
                                                                         (*report)();
@@ -57,12 +59,9 @@ public:
                                                                   }];
         id localMonitor = [NSEvent addLocalMonitorForEventsMatchingMask:watchedEvents
                                                                 handler:^NSEvent*(NSEvent* event) {
-                                                                  std::shared_ptr<std::function<void()>> report =
+                                                                  std::shared_ptr<std::function<bool()>> report =
                                                                       handler;
-                                                                  if (*report) {
-                                                                      (*report)();
-                                                                  }
-                                                                  return event;
+                                                                  return mac::afterInputWatch(event, *report);
                                                                 }];
         if (globalMonitor == nil && localMonitor == nil) {
             return nullptr;
@@ -70,15 +69,25 @@ public:
         return std::make_unique<MacInputWatch>(globalMonitor, localMonitor);
     }
 
-    // The global monitor gets key presses only from a process trusted for
-    // Accessibility; mouse buttons and scrolls come without it.
-    bool canWatchKeyPresses() override { return AXIsProcessTrusted() != 0; }
+    // Mouse buttons and scrolls come without any of this.
+    bool canWatchKeyPresses() override { return keyWatch_.keyPressesVisible(); }
 
     Point pointerLocation() override
     {
         NSPoint location = NSEvent.mouseLocation;
         return Point{location.x, location.y};
     }
+
+private:
+    mac::KeyWatchCheck keyWatch_{{
+        [] { return AXIsProcessTrusted() != 0; },
+        [] {
+            NSDictionary* options = [NSDictionary dictionaryWithObject:[NSNumber numberWithBool:YES]
+                                                                forKey:(__bridge NSString*)kAXTrustedCheckOptionPrompt];
+            return AXIsProcessTrustedWithOptions((__bridge CFDictionaryRef)options) != 0;
+        },
+        [] { return IsSecureEventInputEnabled() != 0; },
+    }};
 };
 
 } // namespace

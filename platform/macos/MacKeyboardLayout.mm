@@ -52,6 +52,17 @@ public:
     }
 
     ShortcutNotation notation() override { return ShortcutNotation::glyphs; }
+
+    std::string uppercase(const std::string& text) override
+    {
+        NSString* decoded = [[NSString alloc] initWithBytes:text.data()
+                                                     length:text.size()
+                                                   encoding:NSUTF8StringEncoding];
+        if (decoded == nil) {
+            return text;
+        }
+        return toStdString(decoded.uppercaseString).value_or(text);
+    }
 };
 
 } // namespace

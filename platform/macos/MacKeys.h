@@ -45,9 +45,11 @@ inline constexpr CarbonModifier carbonModifiers[] = {
     {Modifier::shift, shiftKey},
     {Modifier::option, optionKey},
     {Modifier::control, controlKey},
+    // Never recorded; kept when a stored shortcut carries it.
+    {Modifier::capsLock, alphaLock},
 };
 
-// What RegisterEventHotKey takes. Caps Lock and Function have no place in it.
+// What RegisterEventHotKey takes. Function has no place in it.
 constexpr UInt32 carbonModifierMask(Modifiers modifiers)
 {
     UInt32 mask = 0;
@@ -68,6 +70,6 @@ static_assert(modifiersFromEventFlags(0x100000) == Modifiers{Modifier::command} 
 static_assert(modifiersFromEventFlags(0xE1FFFF) == Modifiers{Modifier::capsLock, Modifier::function});
 static_assert(carbonModifierMask({Modifier::command}) == 0x100 && carbonModifierMask({Modifier::shift}) == 0x200 &&
               carbonModifierMask({Modifier::option}) == 0x800 && carbonModifierMask({Modifier::control}) == 0x1000);
-static_assert(carbonModifierMask({Modifier::capsLock, Modifier::function}) == 0);
+static_assert(carbonModifierMask({Modifier::capsLock, Modifier::function}) == 0x400);
 
 } // namespace cendrel

@@ -1,15 +1,18 @@
 // LoginItems on macOS: SMAppService's main application service. Its status is
-// read afresh at every call. Gap: "requires approval" and "not found" both
-// count as not enabled.
+// read afresh at every call; what each status means is in MacRules. No gap.
 #import <Foundation/Foundation.h>
 #import <ServiceManagement/ServiceManagement.h>
 
 #include "MacBackend.h"
+#include "MacRules.h"
 #include "MacStrings.h"
 
 namespace cendrel {
 
 namespace {
+
+static_assert(SMAppServiceStatusEnabled == static_cast<long>(mac::LoginItemStatus::enabled) &&
+              SMAppServiceStatusRequiresApproval == static_cast<long>(mac::LoginItemStatus::requiresApproval));
 
 // A refusal that came without an NSError still reaches the core as one, with
 // empty texts.
@@ -21,7 +24,9 @@ LoginItemError toLoginItemError(NSError* error)
 
 class MacLoginItems final : public LoginItems {
 public:
-    bool isEnabled() override { return SMAppService.mainAppService.status == SMAppServiceStatusEnabled; }
+    bool isEnabled() override { return mac::loginItemEnabled(SMAppService.mainAppService.status); }
+    bool needsApproval() override { return mac::loginItemNeedsApproval(SMAppService.mainAppService.status); }
+    void openSettings() override { [SMAppService openSystemSettingsLoginItems]; }
 
     std::optional<LoginItemError> enable() override
     {

@@ -4,6 +4,7 @@
 
 #include "MacBackend.h"
 #include "MacKeys.h"
+#include "MacRules.h"
 #include "MacStrings.h"
 
 #include <utility>
@@ -59,9 +60,10 @@ public:
                                            if (!state) {
                                                return event;
                                            }
-                                           state->keyPressed(
-                                               KeyPress{event.keyCode, modifiersFromEventFlags(event.modifierFlags)});
-                                           return nil;
+                                           return mac::afterRecorder(event, event.window == state->panel, [&] {
+                                               state->keyPressed(KeyPress{
+                                                   event.keyCode, modifiersFromEventFlags(event.modifierFlags)});
+                                           });
                                          }];
     }
 
@@ -86,7 +88,11 @@ public:
 
     // With its only window gone, an accessory application would stay
     // frontmost and keep the key focus from the one the user came from.
-    static void hideApplication() { [NSApplication.sharedApplication hide:nil]; }
+    static void hideApplication()
+    {
+        NSApplication* app = NSApplication.sharedApplication;
+        mac::hideUnlessModal([app] { return app.modalWindow != nil; }, [app] { [app hide:nil]; });
+    }
 
 private:
     void keyPressed(const KeyPress& press)
@@ -196,7 +202,7 @@ public:
     void show() override
     {
         // Key presses go to the key window of the active application only.
-        [NSApplication.sharedApplication activateIgnoringOtherApps:YES];
+        bringApplicationForward();
         [state_->panel center];
         [state_->panel makeKeyAndOrderFront:nil];
         state_->startTakingKeys();

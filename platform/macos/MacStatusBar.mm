@@ -60,12 +60,13 @@
     return self;
 }
 
+// However it opened (a click, Ctrl-F8, VoiceOver), an opening that locked
+// the screen must not leave "Disarm" on offer over the lock.
 - (void)menuWillOpen:(NSMenu*)menu
 {
-    (void)menu;
-    std::function<void()> report = _observer.menuWillOpen;
-    if (report) {
-        report();
+    std::function<bool()> report = _observer.menuWillOpen;
+    if (report && !report()) {
+        [menu cancelTrackingWithoutAnimation];
     }
 }
 

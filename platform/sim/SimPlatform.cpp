@@ -27,7 +27,7 @@ public:
         std::function<void()> onPress;
     };
     std::vector<std::shared_ptr<Registration>> registrations;
-    std::vector<std::shared_ptr<std::function<void()>>> watches;
+    std::vector<std::shared_ptr<std::function<bool()>>> watches;
     ShortcutNotation shortcutNotation = ShortcutNotation::glyphs;
 
     // A token that runs `release` when dropped.
@@ -51,6 +51,13 @@ public:
     void showAlert(const std::string& message, const std::string& information) override
     {
         sim_.alerts.emplace_back(message, information);
+        if (auto modal = sim_.whileAlertShown)
+            modal();
+    }
+    bool showAlertWithAction(const std::string& message, const std::string& information, const std::string&) override
+    {
+        showAlert(message, information);
+        return sim_.alertActionChosen;
     }
     void notify(const Notice& notice) override { sim_.notifications.push_back(notice); }
     std::unique_ptr<Activity> beginActivity(std::string_view) override
@@ -60,11 +67,11 @@ public:
     }
 
     // --- Input and screens ---
-    std::unique_ptr<InputWatch> watchInput(std::function<void()> onInput) override
+    std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) override
     {
         if (sim_.watchFails)
             return nullptr;
-        auto handler = std::make_shared<std::function<void()>>(std::move(onInput));
+        auto handler = std::make_shared<std::function<bool()>>(std::move(onInput));
         watches.push_back(handler);
         ++sim_.watches;
         return std::make_unique<Token<InputWatch>>([this, handler] {
@@ -81,6 +88,7 @@ public:
     // --- Hot keys: a combination can be held once, by us or by another program ---
     HotKeyResult registerHotKey(std::uint32_t keyCode, Modifiers modifiers, std::function<void()> onPress) override
     {
+        ++sim_.touches;
         const auto same = [&](std::uint32_t key, Modifiers held) { return key == keyCode && held == modifiers; };
         const bool taken = std::any_of(sim_.takenByOthers.begin(), sim_.takenByOthers.end(),
                                        [&](const auto& other) { return same(other.first, other.second); }) ||
@@ -90,8 +98,10 @@ public:
             return HotKeyFailure{"(status -9878)"};
         auto registration = std::make_shared<Registration>(Registration{keyCode, modifiers, std::move(onPress)});
         registrations.push_back(registration);
-        return std::make_unique<Token<HotKeyRegistration>>(
-            [this, registration] { std::erase(registrations, registration); });
+        return std::make_unique<Token<HotKeyRegistration>>([this, registration] {
+            ++sim_.touches;
+            std::erase(registrations, registration);
+        });
     }
 
     // --- Status bar and recorder panel ---
@@ -99,14 +109,27 @@ public:
     public:
         explicit Item(SimPlatform& sim) : sim_(sim) {}
         ~Item() override { sim_.item = {}; }
-        void setIcon(StatusIcon icon) override { sim_.item.icon = icon; }
-        void setToolTip(const std::string& text) override { sim_.item.toolTip = text; }
+        void setIcon(StatusIcon icon) override
+        {
+            ++sim_.touches;
+            sim_.item.icon = icon;
+        }
+        void setToolTip(const std::string& text) override
+        {
+            ++sim_.touches;
+            sim_.item.toolTip = text;
+        }
         void setMenu(std::vector<MenuEntry> entries) override
         {
+            ++sim_.touches;
             sim_.item.menu = std::move(entries);
             ++sim_.item.menusSet;
         }
-        void setChecked(std::size_t index, bool checked) override { sim_.item.menu.at(index).checked = checked; }
+        void setChecked(std::size_t index, bool checked) override
+        {
+            ++sim_.touches;
+            sim_.item.menu.at(index).checked = checked;
+        }
 
     private:
         SimPlatform& sim_;
@@ -123,10 +146,18 @@ public:
     public:
         explicit Panel(SimPlatform& sim) : sim_(sim) {}
         ~Panel() override { sim_.panel.shown = false; }
-        void setPrompt(const std::string& text) override { sim_.panel.prompt = text; }
+        void setPrompt(const std::string& text) override
+        {
+            ++sim_.touches;
+            sim_.panel.prompt = text;
+        }
         void setCurrent(const std::string& text) override { sim_.panel.current = text; }
         void show() override { sim_.panel.shown = true; }
-        void hide() override { sim_.panel.shown = false; }
+        void hide() override
+        {
+            ++sim_.touches;
+            sim_.panel.shown = false;
+        }
 
     private:
         SimPlatform& sim_;
@@ -164,7 +195,17 @@ public:
         return found->second;
     }
     ShortcutNotation notation() override { return shortcutNotation; }
+    // ASCII only: the system's rules for the rest are the system's.
+    std::string uppercase(const std::string& text) override
+    {
+        std::string upper = text;
+        for (char& c : upper)
+            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        return upper;
+    }
     bool isEnabled() override { return sim_.loginItemEnabled; }
+    bool needsApproval() override { return sim_.loginItemNeedsApproval; }
+    void openSettings() override { ++sim_.loginSettingsOpened; }
     std::optional<LoginItemError> enable() override { return change(true); }
     std::optional<LoginItemError> disable() override { return change(false); }
     std::optional<LoginItemError> change(bool enabled)
@@ -211,11 +252,13 @@ void SimPlatform::install(SystemFlavor flavor)
     installPlatform(Platform{flavor, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
 }
 
-void SimPlatform::sendInput()
+bool SimPlatform::sendInput()
 {
     const auto live = backend_->watches;
+    bool locked = false;
     for (const auto& watch : live)
-        (*watch)();
+        locked = (*watch)() || locked;
+    return locked;
 }
 
 std::vector<std::pair<std::uint32_t, Modifiers>> SimPlatform::registered() const
@@ -254,11 +297,14 @@ const MenuEntry* SimPlatform::entry(const std::string& title) const
     return nullptr;
 }
 
-void SimPlatform::openMenu()
+bool SimPlatform::openMenu()
 {
+    if (auto opening = item.observer.menuWillOpen; opening && !opening()) {
+        closeMenu();
+        return false;
+    }
     item.open = true;
-    if (auto opened = item.observer.menuWillOpen)
-        opened();
+    return true;
 }
 
 void SimPlatform::closeMenu()
@@ -270,8 +316,8 @@ void SimPlatform::closeMenu()
 
 bool SimPlatform::choose(const std::string& title)
 {
-    if (!item.open)
-        openMenu();
+    if (!item.open && !openMenu())
+        return false;
     const MenuEntry* chosen = entry(title);
     // A copy: the action may rebuild the menu it came from.
     auto action = chosen != nullptr && chosen->kind == MenuEntry::Kind::action ? chosen->action : nullptr;

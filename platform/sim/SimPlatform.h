@@ -30,6 +30,10 @@ public:
     bool accessory = false;
     bool terminated = false;
     std::vector<std::pair<std::string, std::string>> alerts;
+    // Runs while an alert is up, as the modal loop would: time may pass.
+    std::function<void()> whileAlertShown;
+    // Whether the owner chooses an alert's second button.
+    bool alertActionChosen = false;
     std::vector<Notice> notifications;
     int activities = 0;
 
@@ -41,8 +45,9 @@ public:
     int watches = 0;
     std::vector<Rect> screens{{0, 0, 1440, 900}};
     std::optional<Rect> mainScreen = Rect{0, 0, 1440, 900};
-    // A click, key press or scroll, seen by every live watch.
-    void sendInput();
+    // A click, key press or scroll, seen by every live watch; true when one
+    // of them said it locked (the event would then be dropped).
+    bool sendInput();
 
     // --- Hot keys ---------------------------------------------------------
     // Combinations other programs hold: registering them is refused.
@@ -51,6 +56,9 @@ public:
     // The user presses a combination; true when a registration took it. The
     // press is delivered on a later pass, as a real system does.
     bool pressHotKey(std::uint32_t keyCode, Modifiers modifiers);
+
+    // Calls that reached the status item, the recorder panel or the hot keys.
+    int touches = 0;
 
     // --- Status item ------------------------------------------------------
     struct Item {
@@ -64,7 +72,9 @@ public:
     } item;
     std::vector<std::string> titles() const;
     const MenuEntry* entry(const std::string& title) const;
-    void openMenu();
+    // Opens the menu, unless the observer refuses (it is then cancelled
+    // before it shows, and reported closed); true when it shows.
+    bool openMenu();
     void closeMenu();
     // Chooses an entry as the user would: the menu opens (unless it is open),
     // it closes, the entry's action runs. False when no enabled entry has that title.
@@ -90,6 +100,8 @@ public:
     std::string failingPreference;
     std::map<KeyCode, std::string> layout{{0, "a"}, {37, "l"}, {40, "k"}, {45, "n"}};
     bool loginItemEnabled = false;
+    bool loginItemNeedsApproval = false;
+    int loginSettingsOpened = 0;
     std::optional<LoginItemError> loginItemRefusal;
     int loginItemChanges = 0;
 

@@ -37,23 +37,26 @@ protected:
     std::vector<int> watchesAtNotification;
 };
 
-TEST_F(ArmMonitorTest, FullCycleNotifiesInOrderAndLocksAfterIdle)
+TEST_F(ArmMonitorTest, FullCycleNotifiesInOrderAndLocksBeforeIdle)
 {
     armFully();
     EXPECT_EQ(seen, (std::vector{State::arming, State::armed}));
     EXPECT_EQ(watchesAtNotification.back(), 0);
     EXPECT_EQ(sim.watches, 1);
     EXPECT_EQ(sim.runLoop().liveTimerCount(), 1u) << "only the poll runs while armed";
-    monitor->onTrigger = [this] {
+    bool told = false;
+    monitor->onTrigger = [&] {
+        told = true;
         EXPECT_EQ(monitor->state(), State::idle);
-        EXPECT_TRUE(sim.lockEvents.empty()) << "told before the lock";
     };
-    sim.sendInput();
+    sim.onLock = [&] { EXPECT_EQ(seen.size(), 2u) << "the lock comes before the idle notification"; };
+    EXPECT_TRUE(sim.sendInput()) << "said it locked";
+    EXPECT_TRUE(told);
     EXPECT_EQ(seen, (std::vector{State::arming, State::armed, State::idle}));
     EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "released"}));
     EXPECT_EQ(sim.watches, 0);
     EXPECT_EQ(sim.runLoop().liveTimerCount(), 0u);
-    sim.sendInput();
+    EXPECT_FALSE(sim.sendInput());
     EXPECT_EQ(sim.lockEvents.size(), 2u) << "one armed period, one lock";
 }
 
@@ -109,27 +112,34 @@ TEST_F(ArmMonitorTest, CallbackThatDisarmsLeavesNothingRunning)
     }
 }
 
-TEST_F(ArmMonitorTest, HeldGracePeriodWaitsForTheRelease)
+TEST_F(ArmMonitorTest, HeldGracePeriodWaitsForTheLastRelease)
 {
     monitor->arm();
-    monitor->holdGracePeriod(true);
+    monitor->holdGracePeriod();
     advance(10.0);
     // The menu opens again before the earlier release has run.
-    monitor->holdGracePeriod(true);
-    EXPECT_EQ(monitor->state(), State::arming);
-    monitor->holdGracePeriod(false);
+    monitor->holdGracePeriod();
+    monitor->releaseGracePeriod();
+    advance(10.0);
+    EXPECT_EQ(monitor->state(), State::arming) << "a stale release never ends a newer hold";
+    monitor->releaseGracePeriod();
     EXPECT_EQ(monitor->state(), State::armed);
     // A hold once armed changes nothing: the poll goes on.
-    monitor->holdGracePeriod(true);
+    monitor->holdGracePeriod();
     sim.pointer = {900, 450};
     advance(0.04);
     EXPECT_EQ(monitor->state(), State::idle);
-    // Released before the grace period ran out: it still runs in full.
-    monitor->holdGracePeriod(false);
+    // Released before the grace period ran out: it still runs in full. An
+    // extra release counts for nothing.
+    monitor->releaseGracePeriod();
+    monitor->releaseGracePeriod();
     monitor->arm();
-    monitor->holdGracePeriod(true);
-    monitor->holdGracePeriod(false);
+    monitor->holdGracePeriod();
+    monitor->releaseGracePeriod();
     advance(1.9);
+    EXPECT_EQ(monitor->state(), State::arming);
+    monitor->holdGracePeriod();
+    advance(0.2);
     EXPECT_EQ(monitor->state(), State::arming);
 }
 

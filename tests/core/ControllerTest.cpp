@@ -47,29 +47,31 @@ TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesAndTheItemFollows)
     EXPECT_EQ(locks(), 0u) << "the hot key disarms without locking";
 }
 
-TEST_F(ControllerTest, InputWhileArmedShowsIdleBeforeTheLock)
+TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
 {
     launch();
-    armFully();
+    sim.choose("Change Shortcut…");
+    sim.choose("Arm Now");
+    advance(2.0);
+    ASSERT_TRUE(sim.panel.shown);
     sim.lockFailure = LockFailure::unavailable;
-    sim.onLock = [this] { EXPECT_EQ(sim.titles()[2], "Arm Now"); };
+    const int before = sim.touches;
+    sim.onLock = [&] { EXPECT_EQ(sim.touches, before) << "no status item, panel or hot-key call first"; };
     sim.sendInput();
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_FALSE(sim.panel.shown) << "whoever touched must not change the shortcut";
     EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: could not open login.framework, falling back"}));
 }
 
-TEST_F(ControllerTest, LockScreenNowDisarmsFirstAndLocksInEveryState)
+TEST_F(ControllerTest, LockScreenNowLocksFirstThenDisarmsInEveryState)
 {
     launch();
     ASSERT_TRUE(sim.choose("Lock Screen Now"));
     EXPECT_EQ(locks(), 1u);
     EXPECT_EQ(sim.item.menusSet, 2) << "nothing to rebuild when idle";
-    armFully();
-    sim.onLock = [this] {
-        EXPECT_EQ(sim.watches, 0) << "disarmed before the lock";
-        EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    };
+    pressDefault();
+    sim.onLock = [this] { EXPECT_EQ(sim.item.icon, StatusIcon::arming) << "the lock comes first"; };
     ASSERT_TRUE(sim.choose("Lock Screen Now"));
     EXPECT_EQ(locks(), 2u);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
@@ -153,6 +155,47 @@ TEST_F(SimTest, LockThatWorksLogsNothingAndFailureOfEverythingIsTold)
     EXPECT_TRUE(sim.notifications[0].critical);
 }
 
+TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)
+{
+    launch();
+    armFully();
+    sim.onLock = [this] { EXPECT_FALSE(sim.item.open); };
+    EXPECT_FALSE(sim.openMenu());
+    EXPECT_EQ(locks(), 1u);
+    EXPECT_FALSE(sim.item.open);
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    // Opened while arming, it holds the grace period instead.
+    pressDefault();
+    EXPECT_TRUE(sim.openMenu());
+    EXPECT_EQ(locks(), 1u);
+}
+
+TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAndAStaleRelease)
+{
+    launch();
+    pressDefault();
+    sim.loginItemRefusal = LoginItemError{"refused", "refused"};
+    sim.whileAlertShown = [this] {
+        advance(5.0);
+        EXPECT_FALSE(sim.sendInput()) << "the click on OK";
+        EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    };
+    ASSERT_TRUE(sim.choose("Launch at Login"));
+    EXPECT_EQ(sim.alerts.size(), 1u);
+    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
+    pressDefault();
+    pressDefault();
+    // Closed and opened again before the close's release has run.
+    sim.openMenu();
+    sim.closeMenu();
+    sim.openMenu();
+    advance(5.0);
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    sim.closeMenu();
+    advance(0.01);
+    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
+}
+
 TEST_F(ControllerTest, OpenMenuHoldsTheGracePeriodUntilAfterTheChosenEntry)
 {
     launch();
@@ -180,12 +223,11 @@ TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
     sim.choose("Arm Now");
     advance(2.0);
     ASSERT_EQ(sim.item.icon, StatusIcon::armed);
-    // The menu was open when the click came: the click locks, then the host
-    // reports it on whatever entry now stands there.
-    sim.openMenu();
+    // A tray host that never said its menu opened: the click locks, then the
+    // host reports it on whatever entry now stands there.
     sim.sendInput();
     advance(0.5);
-    ASSERT_TRUE(sim.choose("Arm Now"));
+    sim.entry("Arm Now")->action();
     advance(3.0);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     EXPECT_EQ(locks(), 1u);
@@ -213,7 +255,7 @@ TEST_F(ControllerTest, StaleEntriesDoWhatTheyShowed)
     EXPECT_EQ(sim.item.icon, StatusIcon::arming) << "a stale Arm Now never disarms";
 }
 
-TEST_F(ControllerTest, RecordingSuspendsTheHotKeyAndStoresTheNewOne)
+TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOne)
 {
     launch();
     sim.choose("Change Shortcut…");
@@ -222,7 +264,8 @@ TEST_F(ControllerTest, RecordingSuspendsTheHotKeyAndStoresTheNewOne)
     EXPECT_EQ(sim.panel.texts.hint, "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.");
     EXPECT_EQ(sim.panel.current, "Current: ⌥⌘L");
     EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
-    EXPECT_TRUE(sim.registered().empty()) << "the recorder must get the current shortcut's press";
+    EXPECT_EQ(sim.registered().size(), 1u) << "the menu still says the hot key arms";
+    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
     sim.pressKey({40, {}});
     EXPECT_EQ(sim.panel.prompt, "Add a modifier (⌘ ⌥ ⌃ ⇧)");
     sim.pressKey({53, {Modifier::capsLock}});
@@ -235,6 +278,32 @@ TEST_F(ControllerTest, RecordingSuspendsTheHotKeyAndStoresTheNewOne)
     EXPECT_EQ(statusLine(), "Idle — press ⌃K to arm");
     EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌃K");
     EXPECT_FALSE(sim.pressKey({0, {Modifier::shift}})) << "keys pass again once recorded";
+}
+
+TEST_F(ControllerTest, TheHotKeyIntoTheRecorderIsCapturedWhenIdleAndDisarmsOtherwise)
+{
+    launch();
+    for (bool throughPanel : {false, true}) {
+        sim.choose("Change Shortcut…");
+        sim.choose("Arm Now");
+        advance(throughPanel ? 2.0 : 1.0);
+        if (throughPanel)
+            sim.pressKey({37, {Modifier::command, Modifier::option}});
+        else
+            pressDefault();
+        EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+        EXPECT_EQ(locks(), 0u);
+        EXPECT_TRUE(sim.panel.shown) << "still recording";
+        if (throughPanel)
+            sim.pressKey({37, {Modifier::command, Modifier::option}});
+        else
+            pressDefault();
+        EXPECT_FALSE(sim.panel.shown) << "captured: the same shortcut again";
+        EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "not armed";
+        EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x900);
+        EXPECT_TRUE(pressDefault());
+        pressDefault();
+    }
 }
 
 TEST_F(ControllerTest, KeyPressToOurOwnPanelWhileArmedLocksAndIsNotRecorded)
@@ -298,28 +367,30 @@ TEST_F(ControllerTest, UnsavedShortcutIsLoggedAndShownOnceTheRecorderHasClosed)
     EXPECT_TRUE(press(45, {Modifier::command})) << "it works for this session";
 }
 
-TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsShownNotActiveUntilItCanRegister)
+TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsToldOnceAndShownNotActiveUntilItCanRegister)
 {
     sim.takenByOthers = {{37, {Modifier::command, Modifier::option}}};
     launch();
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
+    ASSERT_EQ(sim.notifications.size(), 1u);
+    EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::hotKey);
+    EXPECT_FALSE(sim.notifications[0].critical);
+    EXPECT_NE(sim.notifications[0].body.find("⌥⌘L"), std::string::npos);
     EXPECT_EQ(statusLine(), "Idle — ⌥⌘L is not active, use Arm Now");
     EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌥⌘L (not active)");
-    sim.openMenu();
-    EXPECT_EQ(sim.log.size(), 2u) << "tried again when the menu opens";
-    sim.closeMenu();
-    // A recording cancelled still says so, until the hot key can be had.
-    sim.choose("Change Shortcut…");
-    sim.pressKey({53, {}});
-    EXPECT_EQ(statusLine(), "Idle — ⌥⌘L is not active, use Arm Now");
-    sim.choose("Change Shortcut…");
+    for (int i = 0; i < 5; ++i) {
+        sim.openMenu();
+        sim.closeMenu();
+    }
+    EXPECT_EQ(sim.log.size(), 1u) << "tried again at each opening, logged once";
     sim.takenByOthers.clear();
-    sim.pressKey({53, {}});
+    sim.openMenu();
     EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
     EXPECT_TRUE(pressDefault());
+    EXPECT_EQ(sim.notifications.size(), 1u);
 }
 
-TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArming)
+TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArmingAndWhenWatchingBegins)
 {
     sim.keysWatchable = false;
     launch();
@@ -334,6 +405,11 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArming)
     pressDefault();
     pressDefault();
     EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad");
+    // Secure keyboard entry came on during the grace period.
+    sim.keysWatchable = false;
+    advance(2.0);
+    EXPECT_EQ(statusLine(), "● Armed — key presses are not watched");
+    EXPECT_EQ(sim.log.size(), 2u);
 }
 
 TEST_F(ControllerTest, WatchLimitationIsToldInTheStatusLineAndToolTipOfEveryState)
@@ -362,6 +438,29 @@ TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownO
     EXPECT_TRUE(sim.entry("Launch at Login")->checked) << "the status as read after the alert";
 }
 
+TEST_F(ControllerTest, LaunchAtLoginIsReadWhenTheMenuOpensAndAnOffSwitchIsExplained)
+{
+    launch();
+    sim.loginItemEnabled = true;
+    pressDefault();
+    EXPECT_FALSE(sim.entry("Launch at Login")->checked) << "not asked again for a rebuild";
+    sim.openMenu();
+    EXPECT_TRUE(sim.entry("Launch at Login")->checked);
+    sim.closeMenu();
+    pressDefault();
+    sim.loginItemEnabled = false;
+    sim.loginItemNeedsApproval = true;
+    for (bool open : {false, true}) {
+        sim.alertActionChosen = open;
+        sim.choose("Launch at Login");
+        EXPECT_EQ(sim.loginSettingsOpened, open ? 1 : 0);
+    }
+    EXPECT_EQ(sim.loginItemChanges, 0) << "registering cannot help";
+    EXPECT_EQ(sim.alerts.size(), 2u);
+    EXPECT_TRUE(sim.log.empty());
+    EXPECT_FALSE(sim.entry("Launch at Login")->checked);
+}
+
 TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
 {
     launch();
@@ -378,10 +477,10 @@ TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
 TEST_F(ControllerTest, QuitEndsWithoutDisarmingOrLocking)
 {
     launch();
-    armFully();
+    pressDefault();
     sim.choose("Quit Cendrel");
     EXPECT_TRUE(sim.terminated);
-    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
     EXPECT_EQ(locks(), 0u);
 }
 

@@ -24,6 +24,8 @@ TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
         std::size_t locksBefore = 0;
         const int choice = static_cast<int>(random() % 12);
         bool mayLock = false;
+        // Choosing an entry opens the menu first, and that is a touch.
+        const bool openingLocks = !sim.item.open && iconBefore == StatusIcon::armed;
         switch (choice) {
         case 0:
             pressDefault();
@@ -41,10 +43,15 @@ TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
             ASSERT_EQ(sim.item.icon, mayLock ? StatusIcon::idle : iconBefore) << "input counts only when armed";
             break;
         case 4:
-            sim.item.open ? sim.closeMenu() : sim.openMenu();
+            if (sim.item.open)
+                sim.closeMenu();
+            else
+                sim.openMenu();
+            mayLock = iconBefore == StatusIcon::armed; // an opening is a touch
             break;
         case 5:
             sim.choose(toggleTitle());
+            mayLock = openingLocks;
             break;
         case 6:
             sim.choose("Lock Screen Now");
@@ -52,6 +59,7 @@ TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
             break;
         case 7:
             sim.choose("Change Shortcut…");
+            mayLock = openingLocks;
             break;
         case 8:
             mayLock = iconBefore == StatusIcon::armed; // typed into our own panel
@@ -80,11 +88,8 @@ TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
         ASSERT_EQ(sim.watches, sim.item.icon == StatusIcon::armed ? 1 : 0) << "step " << step;
         ASSERT_EQ(sim.activities, idle ? 0 : 1) << "step " << step;
         ASSERT_LE(sim.registered().size(), 1u);
-        if (sim.panel.shown) {
-            ASSERT_TRUE(sim.registered().empty()) << "the recorder must get every key press";
-        }
         if (locks() > locksBefore) {
-            ASSERT_TRUE(idle) << "the lock comes after disarming";
+            ASSERT_TRUE(idle) << "a lock leaves the guard idle";
         }
         totalLocks += locks();
     }

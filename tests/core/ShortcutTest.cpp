@@ -30,17 +30,18 @@ const Shortcut defaultShortcut = Shortcut::defaultShortcut();
 
 INSTANTIATE_TEST_SUITE_P(
     Stored, ShortcutLoadTest,
-    ::testing::Values(LoadCase{std::nullopt, std::nullopt, defaultShortcut},
-                      LoadCase{12, std::nullopt, defaultShortcut}, LoadCase{std::nullopt, 256, defaultShortcut},
-                      LoadCase{0, 256, {0, {Modifier::command}}}, LoadCase{12, 0, defaultShortcut},
-                      LoadCase{
-                          40, 0x1B00, {40, {Modifier::control, Modifier::option, Modifier::shift, Modifier::command}}},
-                      // Bits without a modifier are dropped; none left means the default.
-                      LoadCase{5, 0x900 | 0x400, {5, commandOption}}, LoadCase{5, 1024, defaultShortcut},
-                      LoadCase{37, 1, defaultShortcut},
-                      LoadCase{4294967295, 0x1000, {4294967295u, {Modifier::control}}},
-                      LoadCase{4294967296, 0x100, defaultShortcut}, LoadCase{-1, 0x100, defaultShortcut},
-                      LoadCase{40, 0x100000100, defaultShortcut}));
+    ::testing::Values(
+        LoadCase{std::nullopt, std::nullopt, defaultShortcut}, LoadCase{12, std::nullopt, defaultShortcut},
+        LoadCase{std::nullopt, 256, defaultShortcut}, LoadCase{0, 256, {0, {Modifier::command}}},
+        LoadCase{12, 0, defaultShortcut},
+        LoadCase{40, 0x1B00, {40, {Modifier::control, Modifier::option, Modifier::shift, Modifier::command}}},
+        // Caps Lock is kept as stored, but is not a modifier of its
+        // own; other bits are dropped.
+        LoadCase{5, 0x900 | 0x400, {5, {Modifier::command, Modifier::option, Modifier::capsLock}}},
+        LoadCase{5, 0x500, {5, {Modifier::command, Modifier::capsLock}}}, LoadCase{5, 0x101, {5, {Modifier::command}}},
+        LoadCase{5, 1024, defaultShortcut}, LoadCase{37, 1, defaultShortcut},
+        LoadCase{4294967295, 0x1000, {4294967295u, {Modifier::control}}}, LoadCase{4294967296, 0x100, defaultShortcut},
+        LoadCase{-1, 0x100, defaultShortcut}, LoadCase{40, 0x100000100, defaultShortcut}));
 
 TEST_F(SimTest, SavedShortcutLoadsEqualAndAFailedWriteIsReported)
 {
@@ -48,6 +49,9 @@ TEST_F(SimTest, SavedShortcutLoadsEqualAndAFailedWriteIsReported)
     EXPECT_TRUE(recorded.save());
     EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x1200);
     EXPECT_EQ(Shortcut::load(), recorded);
+    const Shortcut stored{5, {Modifier::command, Modifier::capsLock}};
+    EXPECT_TRUE(stored.save());
+    EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x500);
     sim.failingPreference = Shortcut::carbonModifiersKey;
     EXPECT_FALSE(Shortcut{}.save());
 }
@@ -78,11 +82,8 @@ protected:
 TEST_P(ShortcutDisplayTest, ModifiersInOrderThenTheKeyName)
 {
     const DisplayCase& c = GetParam();
-    sim.layout[41] = "ß";
     sim.layout[50] = "`";
     sim.layout[42] = "";
-    sim.layout[43] = "é";
-    sim.layout[44] = "\xC0\xAF"; // not UTF-8: kept as it is
     sim.install(c.flavor);
     EXPECT_EQ(c.shortcut.displayString(), c.expected);
 }
@@ -100,10 +101,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, ShortcutDisplayTest,
                                            DisplayCase{mac, {126, {Modifier::shift}}, "⇧↑"},
                                            // Not in the table though in its range: the layout names it.
                                            DisplayCase{mac, {40, {Modifier::command}}, "⌘K"},
-                                           DisplayCase{mac, {41, {Modifier::command}}, "⌘SS"},
                                            DisplayCase{mac, {50, {Modifier::command}}, "⌘`"},
-                                           DisplayCase{mac, {43, {Modifier::command}}, "⌘É"},
-                                           DisplayCase{mac, {44, {Modifier::command}}, "⌘\xC0\xAF"},
+                                           // Caps Lock has no text of its own.
+                                           DisplayCase{mac, {37, {Modifier::command, Modifier::capsLock}}, "⌘L"},
+                                           DisplayCase{names, {37, {Modifier::capsLock, Modifier::shift}}, "Shift+L"},
                                            DisplayCase{mac, {42, {Modifier::command}}, "⌘Key 42"},
                                            DisplayCase{mac, {200, {Modifier::command}}, "⌘Key 200"},
                                            DisplayCase{mac, {65536 + 37, {Modifier::command}}, "⌘Key 65573"},

@@ -150,7 +150,7 @@ TEST(TrayStatusBarTest, MenuWeCannotSeeClosesAfterTheLimitButOurOwnPopupStaysOpe
 {
     int opened = 0;
     int closed = 0;
-    auto item = TrayStatusBar(20ms).makeStatusItem({[&] { ++opened; }, [&] { ++closed; }});
+    auto item = TrayStatusBar(20ms).makeStatusItem({[&] { return ++opened > 0; }, [&] { ++closed; }});
     QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
     item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
     // A host prepares the D-Bus menu, says it opened, and never that it closed.

@@ -217,8 +217,9 @@ void TrayStatusItem::menuShown()
     if (open_)
         return;
     open_ = true;
-    if (auto willOpen = observer_.menuWillOpen)
-        willOpen();
+    // Told while the menu is about to show; refused, it is put away again.
+    if (auto willOpen = observer_.menuWillOpen; willOpen && !willOpen())
+        QTimer::singleShot(0, &menu_, [this] { menu_.hide(); });
 }
 
 void TrayStatusItem::menuHidden()

@@ -27,7 +27,7 @@ constexpr int askAtLeastEvery = 10;
 
 class X11Input::Watch final : public InputWatch {
 public:
-    Watch(std::weak_ptr<X11Input> owner, const std::function<void()>* handler)
+    Watch(std::weak_ptr<X11Input> owner, const std::function<bool()>* handler)
         : owner_(std::move(owner)), handler_(handler)
     {
     }
@@ -41,7 +41,7 @@ public:
 
 private:
     std::weak_ptr<X11Input> owner_;
-    const std::function<void()>* handler_;
+    const std::function<bool()>* handler_;
 };
 
 X11Input::X11Input(std::shared_ptr<X11Connection> x, std::shared_ptr<const X11HotKeys> hotKeys, std::string limitation)
@@ -60,11 +60,11 @@ std::shared_ptr<X11Input> X11Input::create(std::shared_ptr<X11Connection> x, std
     return self;
 }
 
-std::unique_ptr<InputWatch> X11Input::watchInput(std::function<void()> onInput)
+std::unique_ptr<InputWatch> X11Input::watchInput(std::function<bool()> onInput)
 {
     if (!x_->hasRawInput())
         return nullptr;
-    watches_.push_back(std::make_shared<std::function<void()>>(std::move(onInput)));
+    watches_.push_back(std::make_shared<std::function<bool()>>(std::move(onInput)));
     selectRawEvents(true);
     return std::make_unique<Watch>(weak_from_this(), watches_.back().get());
 }
@@ -122,7 +122,8 @@ void X11Input::handleRawEvent(std::uint16_t type, std::uint32_t detail)
     if (!isInput(type, detail))
         return;
     // A handler may release its own watch or another one: walk a snapshot,
-    // and skip the watches released meanwhile.
+    // and skip the watches released meanwhile. Raw events are copies: there
+    // is no event to drop once one has locked.
     const auto watches = watches_;
     for (const auto& handler : watches) {
         if (std::find(watches_.begin(), watches_.end(), handler) != watches_.end())

@@ -18,7 +18,7 @@ public:
     static std::shared_ptr<X11Input> create(std::shared_ptr<X11Connection> x, std::shared_ptr<const X11HotKeys> hotKeys,
                                             std::string limitation = {});
 
-    std::unique_ptr<InputWatch> watchInput(std::function<void()> onInput) override;
+    std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) override;
     bool canWatchKeyPresses() override;
     std::string watchLimitation() override { return limitation_; }
     // While a watch is installed the pointer is asked of the server after
@@ -37,7 +37,7 @@ private:
     std::shared_ptr<const X11HotKeys> hotKeys_;
     std::string limitation_;
     // One handler per live watch token.
-    std::vector<std::shared_ptr<std::function<void()>>> watches_;
+    std::vector<std::shared_ptr<std::function<bool()>>> watches_;
     bool selected_ = false;
     // The last position asked for, whether raw motion came since, and how
     // often it has been answered from here.

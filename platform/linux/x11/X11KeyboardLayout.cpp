@@ -7,6 +7,7 @@
 
 #include "X11KeyCodes.h"
 
+#include <QString>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -65,6 +66,15 @@ std::optional<std::string> X11KeyboardLayout::characterForKey(KeyCode keyCode)
         xkb_state_unref(plain);
     }
     return text;
+}
+
+std::string X11KeyboardLayout::uppercase(const std::string& text)
+{
+    const QString decoded = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    // Bytes that are not UTF-8 would come back as replacement characters.
+    if (decoded.toUtf8() != QByteArray::fromStdString(text))
+        return text;
+    return decoded.toUpper().toStdString();
 }
 
 } // namespace cendrel

@@ -99,6 +99,7 @@ static const NSControlStateValue NSControlStateValueOn = 1;
 
 @interface NSMenu : NSObject
 - (void)addItem:(NSMenuItem*)newItem;
+- (void)cancelTrackingWithoutAnimation;
 @property BOOL autoenablesItems;
 @property(nullable, weak) id<NSMenuDelegate> delegate;
 @end
@@ -167,6 +168,7 @@ typedef NS_OPTIONS(NSUInteger, NSEventModifierFlags) {
 @interface NSEvent : NSObject
 @property(readonly) NSEventModifierFlags modifierFlags;
 @property(readonly) unsigned short keyCode;
+@property(nullable, readonly, weak) NSWindow* window;
 @property(class, readonly) NSPoint mouseLocation;
 + (nullable id)addGlobalMonitorForEventsMatchingMask:(NSEventMask)mask handler:(void (^)(NSEvent* event))block;
 + (nullable id)addLocalMonitorForEventsMatchingMask:(NSEventMask)mask
@@ -251,12 +253,21 @@ typedef NSInteger NSModalResponse;
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
 - (void)terminate:(nullable id)sender;
 - (void)activateIgnoringOtherApps:(BOOL)flag;
+- (void)activate;
 - (void)hide:(nullable id)sender;
+- (void)unhideWithoutActivation;
+@property(getter=isHidden, readonly) BOOL hidden;
+@property(nullable, readonly, strong) NSWindow* modalWindow;
 @end
+
+static const NSModalResponse NSAlertFirstButtonReturn = 1000;
+static const NSModalResponse NSAlertSecondButtonReturn = 1001;
+
 
 @interface NSAlert : NSObject
 @property(copy) NSString* messageText;
 @property(copy) NSString* informativeText;
+- (NSButton*)addButtonWithTitle:(NSString*)title;
 - (NSModalResponse)runModal;
 @end
 

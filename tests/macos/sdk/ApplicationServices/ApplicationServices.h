@@ -2,6 +2,7 @@
 // for Accessibility (HIServices/AXUIElement.h).
 #pragma once
 
+#include <CoreFoundation/CoreFoundation.h>
 #include <MacTypes.h>
 
 #ifdef __cplusplus
@@ -9,6 +10,8 @@ extern "C" {
 #endif
 
 extern Boolean AXIsProcessTrusted(void);
+extern Boolean AXIsProcessTrustedWithOptions(CFDictionaryRef options);
+extern CFStringRef kAXTrustedCheckOptionPrompt;
 
 #ifdef __cplusplus
 }

@@ -70,12 +70,14 @@ extern EventTargetRef GetApplicationEventTarget(void);
 enum {
     cmdKeyBit = 8,
     shiftKeyBit = 9,
+    alphaLockBit = 10,
     optionKeyBit = 11,
     controlKeyBit = 12,
 };
 enum {
     cmdKey = 1 << cmdKeyBit,
     shiftKey = 1 << shiftKeyBit,
+    alphaLock = 1 << alphaLockBit,
     optionKey = 1 << optionKeyBit,
     controlKey = 1 << controlKeyBit,
 };
@@ -88,6 +90,10 @@ extern TISInputSourceRef TISCopyCurrentKeyboardLayoutInputSource(void);
 extern void* TISGetInputSourceProperty(TISInputSourceRef inSource, CFStringRef propertyKey);
 
 extern UInt8 LMGetKbdType(void);
+
+// --- HIToolbox/CarbonEvents.h ------------------------------------------------
+
+extern Boolean IsSecureEventInputEnabled(void);
 
 // --- CarbonCore/UnicodeUtilities.h ------------------------------------------
 

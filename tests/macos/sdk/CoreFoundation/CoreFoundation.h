@@ -9,6 +9,7 @@
 typedef const CF_BRIDGED_TYPE(id) void* CFTypeRef;
 typedef const struct CF_BRIDGED_TYPE(NSString) __CFString* CFStringRef;
 typedef const struct CF_BRIDGED_TYPE(NSData) __CFData* CFDataRef;
+typedef const struct CF_BRIDGED_TYPE(NSDictionary) __CFDictionary* CFDictionaryRef;
 
 CF_EXPORT void CFRelease(CFTypeRef cf);
 CF_EXPORT const UInt8* CFDataGetBytePtr(CFDataRef theData);

@@ -81,6 +81,22 @@ enum : NSStringEncoding {
 + (instancetype)stringWithCharacters:(const unichar*)characters length:(NSUInteger)length;
 - (nullable instancetype)initWithBytes:(const void*)bytes length:(NSUInteger)len encoding:(NSStringEncoding)encoding;
 @property(nullable, readonly) const char* UTF8String NS_RETURNS_INNER_POINTER;
+@property(readonly, copy) NSString* uppercaseString;
+@end
+
+@protocol NSCopying
+- (id)copyWithZone:(nullable struct _NSZone*)zone;
+@end
+
+@interface NSValue : NSObject
+@end
+
+@interface NSNumber : NSValue
++ (NSNumber*)numberWithBool:(BOOL)value;
+@end
+
+@interface NSDictionary<__covariant KeyType, __covariant ObjectType> : NSObject
++ (instancetype)dictionaryWithObject:(ObjectType)object forKey:(KeyType<NSCopying>)key;
 @end
 
 // --- NSArray.h --------------------------------------------------------------

@@ -6,7 +6,10 @@
 NS_ASSUME_NONNULL_BEGIN
 
 typedef NS_ENUM(NSInteger, SMAppServiceStatus) {
+    SMAppServiceStatusNotRegistered = 0,
     SMAppServiceStatusEnabled = 1,
+    SMAppServiceStatusRequiresApproval = 2,
+    SMAppServiceStatusNotFound = 3,
 };
 
 @interface SMAppService : NSObject
@@ -14,6 +17,7 @@ typedef NS_ENUM(NSInteger, SMAppServiceStatus) {
 - (BOOL)registerAndReturnError:(NSError**)error;
 - (BOOL)unregisterAndReturnError:(NSError**)error;
 @property(readonly) SMAppServiceStatus status;
++ (void)openSystemSettingsLoginItems;
 @end
 
 NS_ASSUME_NONNULL_END
