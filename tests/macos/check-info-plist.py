@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks platform/macos/Info.plist.in: a well-formed property list that gives
-the bundle its identity and version, and configures nothing else of the
-program (no nib, no principal class, no Dock-hiding key: the program makes
-itself an accessory in code)."""
+the bundle its identity and version, makes it an agent (LSUIElement: no Dock
+icon, no menu bar, no focus taken at launch), and configures nothing else of
+the program (no nib, no principal class, not background-only)."""
 import plistlib
 import sys
 
@@ -18,15 +18,16 @@ wanted = {
     "CFBundleShortVersionString": "${MACOSX_BUNDLE_SHORT_VERSION_STRING}",
     "CFBundlePackageType": "APPL",
     "LSMinimumSystemVersion": "13.0",
+    "LSUIElement": True,
 }
 for key, value in wanted.items():
     if info.get(key) != value:
         problems.append(f"{key} is {info.get(key)!r}, wanted {value!r}")
-for key in ("NSMainNibFile", "NSMainStoryboardFile", "NSPrincipalClass", "LSUIElement", "LSBackgroundOnly"):
+for key in ("NSMainNibFile", "NSMainStoryboardFile", "NSPrincipalClass", "LSBackgroundOnly"):
     if key in info:
         problems.append(f"{key} must not be set")
 
 for problem in problems:
     print(f"FAIL {problem}")
-print(f"{len(wanted) + 5 - len(problems)} passed, {len(problems)} failed")
+print(f"{len(wanted) + 4 - len(problems)} passed, {len(problems)} failed")
 sys.exit(1 if problems else 0)
