@@ -85,8 +85,6 @@ void RecorderWindow::handleKeyPress(const KeyPress& press)
 
 void RecorderWindow::capture(const Shortcut& shortcut)
 {
-    if (!recording)
-        return;
     std::optional<std::string> refusal;
     if (auto handler = onCapture)
         refusal = handler(shortcut);

@@ -30,6 +30,7 @@ public:
     bool isRecording() const { return recording; }
     // Takes `shortcut` as if its keys had been pressed into the panel (the
     // hot key itself, which the system hands to its registration instead).
+    // Only while recording.
     void capture(const Shortcut& shortcut);
     // Ends a recording without a capture, as Escape does.
     void cancel();

@@ -24,11 +24,11 @@ TEST(MacHotKeyPresses, OnlyOurIdIsPostedAndTheNewestLiveRegistrationGetsIt)
     presses->pressed(2);
     EXPECT_TRUE(queue.empty()) << "not our id";
     presses->pressed(hotKeyId);
+    queue.front()();
     presses->pressed(hotKeyId);
     presses->remove(&second); // released before the posted press runs
-    for (auto& work : queue)
-        work();
-    EXPECT_EQ(calls, (std::vector<std::string>{"first", "first"}));
+    queue.back()();
+    EXPECT_EQ(calls, (std::vector<std::string>{"second", "first"}));
     queue.clear();
     presses->pressed(hotKeyId);
     presses.reset();
