@@ -312,7 +312,8 @@ void AppDelegate::setLaunchAtLogin(bool enabled)
     const Platform& system = platform();
     if (enabled == system.loginItems->isEnabled())
         return;
-    if (enabled && system.loginItems->needsApproval()) {
+    // Only ever while it is off, so only when it is to be switched on.
+    if (system.loginItems->needsApproval()) {
         if (showAlert("Launch at Login is switched off in System Settings",
                       "Cendrel cannot switch it on again itself: turn Cendrel on under Login Items in System "
                       "Settings.",

@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 
+#include <algorithm>
 #include <string>
 #include <variant>
 
@@ -46,12 +47,13 @@ bool HotKeyManager::tryRegister(const Shortcut& shortcut)
     });
     if (auto* failure = std::get_if<HotKeyFailure>(&result)) {
         auto refusal = std::make_pair(shortcut, failure->reason);
-        if (refusal != lastRefusal)
+        if (std::find(refusalsLogged.begin(), refusalsLogged.end(), refusal) == refusalsLogged.end()) {
             system.systemLog->log("Cendrel: failed to register hotkey " + failure->reason);
-        lastRefusal = std::move(refusal);
+            refusalsLogged.push_back(std::move(refusal));
+        }
         return false;
     }
-    lastRefusal.reset();
+    std::erase_if(refusalsLogged, [&](const auto& logged) { return logged.first == shortcut; });
     // The new one first, then the old one goes: never a moment without a hot key.
     registration = std::move(std::get<std::unique_ptr<HotKeyRegistration>>(result));
     registered = shortcut;

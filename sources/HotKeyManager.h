@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace cendrel {
 
@@ -40,8 +41,9 @@ private:
     std::optional<Shortcut> wanted;
     std::optional<Shortcut> registered;
     std::unique_ptr<HotKeyRegistration> registration;
-    // The last refusal written to the log, so that retries do not repeat it.
-    std::optional<std::pair<Shortcut, std::string>> lastRefusal;
+    // Refusals written to the log, so that retries do not repeat them; a
+    // shortcut's are forgotten once it registers.
+    std::vector<std::pair<Shortcut, std::string>> refusalsLogged;
 };
 
 } // namespace cendrel

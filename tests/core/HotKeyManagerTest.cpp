@@ -34,6 +34,8 @@ TEST_F(SimTest, ARefusalIsLoggedOncePerShortcutAndReasonAndRetried)
     EXPECT_EQ(sim.log, (std::vector<std::string>{line}));
     EXPECT_FALSE(manager->registerShortcut({40, {Modifier::control}}));
     EXPECT_EQ(sim.log.size(), 2u) << "another shortcut is another line";
+    EXPECT_FALSE(manager->retry());
+    EXPECT_EQ(sim.log.size(), 2u) << "the first one again: already told";
     sim.takenByOthers.clear();
     EXPECT_TRUE(manager->retry()) << "the first shortcut asked for is still wanted";
     EXPECT_EQ(sim.registered(), (std::vector<std::pair<std::uint32_t, Modifiers>>{{37, commandOption}}));
