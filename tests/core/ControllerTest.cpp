@@ -162,7 +162,6 @@ TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)
     sim.onLock = [this] { EXPECT_FALSE(sim.item.open); };
     EXPECT_FALSE(sim.openMenu());
     EXPECT_EQ(locks(), 1u);
-    EXPECT_FALSE(sim.item.open);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     // Opened while arming, it holds the grace period instead.
     pressDefault();
@@ -181,7 +180,6 @@ TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAndAStaleRelease)
         EXPECT_EQ(sim.item.icon, StatusIcon::arming);
     };
     ASSERT_TRUE(sim.choose("Launch at Login"));
-    EXPECT_EQ(sim.alerts.size(), 1u);
     EXPECT_EQ(sim.item.icon, StatusIcon::armed);
     pressDefault();
     pressDefault();
@@ -296,8 +294,6 @@ TEST_F(ControllerTest, TheHotKeyIntoTheRecorderIsCapturedWhenIdleAndDisarmsOther
         EXPECT_FALSE(sim.panel.shown) << "captured: the same shortcut again";
         EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "not armed";
         EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x900);
-        EXPECT_TRUE(pressDefault());
-        pressDefault();
     }
 }
 
