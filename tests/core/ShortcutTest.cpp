@@ -73,11 +73,7 @@ struct DisplayCase {
     const char* expected;
 };
 
-class ShortcutDisplayTest : public ::testing::TestWithParam<DisplayCase> {
-protected:
-    void TearDown() override { uninstallPlatform(); }
-    SimPlatform sim;
-};
+class ShortcutDisplayTest : public SimTest, public ::testing::WithParamInterface<DisplayCase> {};
 
 TEST_P(ShortcutDisplayTest, ModifiersInOrderThenTheKeyName)
 {
