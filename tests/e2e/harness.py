@@ -257,6 +257,13 @@ class Desktop:
         with open(self.notify_log) as text:
             return text.read().splitlines()
 
+    def notification_numbers(self):
+        """Per notification: [number, replaced number, icon, urgency, desktop entry]."""
+        if not os.path.exists(self.notify_log + ".ids"):
+            return []
+        with open(self.notify_log + ".ids") as text:
+            return [line.split() for line in text.read().splitlines()]
+
     # -- the tray menu, as a StatusNotifierItem host sees it ---------------
 
     def _bus(self):

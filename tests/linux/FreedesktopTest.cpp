@@ -133,7 +133,7 @@ TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
     const QList<QAction*> actions = menu.actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), "Idle && calm"); // not a mnemonic
-    EXPECT_EQ(actions[2]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_TRUE(actions[2]->shortcut().isEmpty()) << "a tray menu has no focus for it to act";
     // Refilled: the old entries go once the loop is back, as one of them may
     // be the entry being chosen, and it still acts.
     QPointer<QAction> old = actions[1];
