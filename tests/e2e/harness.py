@@ -129,9 +129,9 @@ class Desktop:
     def _data_dirs(self):
         """The system's, after the source tree's icons when the binary is not
         an installed one (which must find its own where it was installed)."""
-        installed = os.path.join(os.path.dirname(self.binary), "..", "share", "icons", "hicolor")
-        if os.path.isdir(installed):
-            return "/usr/local/share:/usr/share"
+        installed = os.path.normpath(os.path.join(os.path.dirname(self.binary), "..", "share"))
+        if os.path.isdir(os.path.join(installed, "icons", "hicolor")):
+            return installed + ":/usr/local/share:/usr/share"
         share = os.path.join(self.dir, "share")
         status = os.path.join(share, "icons", "hicolor", "scalable", "status")
         os.makedirs(status)

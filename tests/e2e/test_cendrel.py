@@ -447,8 +447,14 @@ class CendrelEndToEnd(unittest.TestCase):
             entry = os.path.join(desk.config, "autostart", "cendrel.desktop")
             desk.click_menu("Launch at Login")
             wait_for(lambda: os.path.exists(entry), 5, "the autostart entry")
+            # Installed, a copy of the package's desktop entry; else the path.
+            installed = os.path.join(os.path.dirname(BINARY), "..", "share", "applications", "cendrel.desktop")
             with open(entry) as text:
-                self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), text.read())
+                if os.path.exists(installed):
+                    with open(installed) as original:
+                        self.assertEqual(text.read(), original.read())
+                else:
+                    self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), text.read())
             wait_for(lambda: [i for i in desk.menu_items() if i["label"] == "Launch at Login"][0]["checked"], 5,
                      "the check mark")
             desk.click_menu("Launch at Login")
