@@ -360,8 +360,8 @@ class CendrelEndToEnd(unittest.TestCase):
                                       "Quit Cendrel"])
             self.assertEqual(sum(item["separator"] for item in items), 4)
             self.assertFalse(items[0]["enabled"])
-            quit_item = [item for item in items if item["label"] == "Quit Cendrel"][0]
-            self.assertEqual(quit_item["shortcut"], [["Control", "Q"]])
+            # No key beside any entry: a tray menu has no focus for one to act.
+            self.assertEqual([item["shortcut"] for item in items if item["shortcut"]], [])
             desk.click_menu("Lock Screen Now")
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
             second = subprocess.run([BINARY], env=desk.env, capture_output=True, text=True, timeout=15)
