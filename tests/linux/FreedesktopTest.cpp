@@ -5,7 +5,6 @@
 #include "freedesktop/QtRecorderPanel.h"
 #include "freedesktop/QtRunLoop.h"
 #include "freedesktop/TrayStatusBar.h"
-#include "freedesktop/XdgAutostart.h"
 
 #include <QAction>
 #include <QDir>
@@ -43,7 +42,6 @@ class FilesTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
     QString prefsPath = home.path() + "/Cendrel/Cendrel.conf";
-    QString entryPath = home.path() + "/autostart/cendrel.desktop";
 };
 
 TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
@@ -72,26 +70,6 @@ TEST_F(FilesTest, PreferencesThatCannotBeWrittenSaySo)
     EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
     QDir(prefsPath).removeRecursively();
     EXPECT_TRUE(preferences.setInteger("shortcut.keyCode", 37));
-}
-
-TEST_F(FilesTest, AutostartEntryStartsThisProgramWhenTheSessionWillRunIt)
-{
-    XdgAutostart autostart(entryPath.toStdString(), "/opt/100% \"sure\"/cendrel");
-    ASSERT_EQ(autostart.enable(), std::nullopt);
-    const QByteArray entry = readAll(entryPath);
-    EXPECT_TRUE(entry.contains("\nType=Application\n")) << entry.toStdString();
-    EXPECT_TRUE(entry.contains("\nExec=\"/opt/100%% \\\\\"sure\\\\\"/cendrel\"\n")) << entry.toStdString();
-    EXPECT_TRUE(autostart.isEnabled());
-    XdgAutostart plain(entryPath.toStdString(), "/usr/bin/cendrel");
-    const std::pair<const char*, bool> rows[] = {
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel --x\n", true},
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nX-GNOME-Autostart-enabled=false\n", false},
-    };
-    for (const auto& [contents, enabled] : rows) {
-        writeAll(entryPath, contents);
-        EXPECT_EQ(plain.isEnabled(), enabled) << contents;
-    }
 }
 
 TEST(Login1Test, ErrorsSayWhetherTheLockIsThere)
