@@ -78,7 +78,7 @@ TEST_F(AutostartTest, OnlyTheMainGroupSaysWhatStartsAndWhetherItRuns)
 {
     const std::pair<const char*, bool> rows[] = {
         {"[Desktop Entry]\nExec=/usr/bin/cendrel\n[Desktop Action quit]\nExec=/bin/true\nHidden=true\n", true},
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel --x\n", true},
+        {"[Desktop Entry]\n Exec = \"/usr/bin/cendrel\" --x\n", true},
         {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
         {"[Desktop Entry]\nExec=/usr/bin/cendrel\nX-GNOME-Autostart-enabled=false\n", false},
         {"[Desktop Action arm]\nExec=/usr/bin/cendrel\n[Desktop Entry]\nExec=/bin/true\n", false},
