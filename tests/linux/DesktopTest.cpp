@@ -8,8 +8,11 @@
 #include <QAction>
 #include <QDBusMessage>
 #include <QDir>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QWidget>
+
+#include <linux/input-event-codes.h>
 
 #include <gtest/gtest.h>
 
@@ -151,6 +154,21 @@ TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers
         emit tray.trayForTesting().activated(reason);
         EXPECT_EQ(tray.menuForTesting().isVisible(), opens) << reason;
         tray.menuForTesting().hide();
+    }
+}
+
+TEST(QtRecorderPanelTest, AModifierKeyOnItsOwnIsNoKeyPressThoughTheTablesPlaceIt)
+{
+    for (const auto& [key, evdev] : {std::pair{Qt::Key_Control, quint32(KEY_LEFTCTRL)},
+                                     {Qt::Key_Alt, KEY_LEFTALT},
+                                     {Qt::Key_AltGr, KEY_RIGHTALT},
+                                     {Qt::Key_Meta, KEY_LEFTMETA},
+                                     {Qt::Key_Super_L, KEY_LEFTMETA},
+                                     {Qt::Key_Super_R, KEY_RIGHTMETA},
+                                     {Qt::Key_CapsLock, KEY_CAPSLOCK},
+                                     {Qt::Key_NumLock, KEY_NUMLOCK}}) {
+        const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, evdev + 8, 0, 0);
+        EXPECT_EQ(keyPressFromEvent(event), std::nullopt) << evdev;
     }
 }
 
