@@ -172,8 +172,9 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     platform.preferences = std::make_shared<IniPreferences>(config + "/Cendrel/Cendrel.conf");
     platform.hotKeys = hotKeys;
     platform.keyboardLayout = std::make_shared<X11KeyboardLayout>(x);
-    platform.loginItems =
-        std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", runningExecutablePath());
+    const std::string executable = runningExecutablePath();
+    platform.loginItems = std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", executable,
+                                                         installedDesktopEntry(executable));
     platform.screenLocker = std::make_shared<Login1ScreenLocker>([displayPower] { return displayPower->switchOff(); });
     platform.systemLog = log;
     installPlatform(std::move(platform));

@@ -213,7 +213,8 @@ INSTANTIATE_TEST_SUITE_P(Screens, ThresholdTest,
                                            // Overlapping screens: the first that holds the point.
                                            ThresholdCase{{laptop, big}, laptop, {700, 450}, 50.943},
                                            ThresholdCase{{big, laptop}, laptop, {700, 450}, 132.174},
-                                           ThresholdCase{{}, std::nullopt, {700, 450}, 50.943}));
+                                           ThresholdCase{{}, std::nullopt, {700, 450}, 50.943}),
+                         [](const auto& row) { return "row" + std::to_string(row.index); });
 
 TEST_F(ArmMonitorTest, WithoutAWatchThePointerStillGuards)
 {

@@ -139,7 +139,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, LockFallbackTest,
                                            FallbackCase{SystemFlavor::freedesktop, LockFailure::missing,
                                                         "Cendrel: login1 Lock not found, falling back"},
                                            FallbackCase{SystemFlavor::freedesktop, LockFailure::refused,
-                                                        "Cendrel: login1 Lock failed, falling back"}));
+                                                        "Cendrel: login1 Lock failed, falling back"}),
+                         [](const auto& row) { return "row" + std::to_string(row.index); });
 
 TEST_F(SimTest, LockThatWorksLogsNothingAndFailureOfEverythingIsTold)
 {

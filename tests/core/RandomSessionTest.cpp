@@ -96,7 +96,7 @@ TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
     EXPECT_GT(totalLocks, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomSessionTest, ::testing::Range(1u, 21u));
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomSessionTest, ::testing::Range(1u, 21u), ::testing::PrintToStringParamName());
 
 } // namespace
 } // namespace cendrel

@@ -41,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{5, 0x500, {5, {Modifier::command, Modifier::capsLock}}}, LoadCase{5, 0x101, {5, {Modifier::command}}},
         LoadCase{5, 1024, defaultShortcut}, LoadCase{37, 1, defaultShortcut},
         LoadCase{4294967295, 0x1000, {4294967295u, {Modifier::control}}}, LoadCase{4294967296, 0x100, defaultShortcut},
-        LoadCase{-1, 0x100, defaultShortcut}, LoadCase{40, 0x100000100, defaultShortcut}));
+        LoadCase{-1, 0x100, defaultShortcut}, LoadCase{40, 0x100000100, defaultShortcut}),
+    [](const auto& row) { return "row" + std::to_string(row.index); });
 
 TEST_F(SimTest, SavedShortcutLoadsEqualAndAFailedWriteIsReported)
 {
@@ -106,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ShortcutDisplayTest,
                                            DisplayCase{mac, {65536 + 37, {Modifier::command}}, "⌘Key 65573"},
                                            DisplayCase{names, defaultShortcut, "Alt+Super+L"},
                                            DisplayCase{names, {49, all}, "Ctrl+Alt+Shift+Super+Space"},
-                                           DisplayCase{names, {117, {Modifier::control}}, "Ctrl+Delete"}));
+                                           DisplayCase{names, {117, {Modifier::control}}, "Ctrl+Delete"}),
+                         [](const auto& row) { return "row" + std::to_string(row.index); });
 
 } // namespace
 } // namespace cendrel

@@ -10,7 +10,8 @@
       registered, so that Qt exports its tray icon and menu over D-Bus; each
       registered item's bus name is appended to LOG. And
       org.freedesktop.Notifications: each Notify call appends a line
-      "application|summary|body" to NOTIFICATIONS. With --screensaver LOCKS,
+      "application|summary|body" to NOTIFICATIONS, and to NOTIFICATIONS.ids
+      "number replaced icon urgency desktop-entry" (numbers from 1 up). With --screensaver LOCKS,
       also org.freedesktop.ScreenSaver, whose Lock calls go to LOCKS as
       login1's do.
 
@@ -69,11 +70,16 @@ class Notifications(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/org/freedesktop/Notifications")
         self.log = log
+        self.numbers = 0
 
     @dbus.service.method("org.freedesktop.Notifications", in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
+        self.numbers += 1
+        number = replaces or self.numbers
         append(self.log, "%s|%s|%s" % (app, summary, body))
-        return dbus.UInt32(1)
+        append(self.log + ".ids", "%d %d %s %d %s" % (number, replaces, icon, hints.get("urgency", -1),
+                                                      hints.get("desktop-entry", "-")))
+        return dbus.UInt32(number)
 
 
 class ScreenSaver(dbus.service.Object):

@@ -22,6 +22,7 @@ import dbus
 import dbus.bus
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+ICONS = os.path.join(HERE, "..", "..", "platform", "linux", "data", "icons")
 # A menu that is being republished answers with errors for a moment; the
 # callers retry, so dbus-python need not log each one.
 logging.getLogger("dbus.proxies").setLevel(logging.CRITICAL)
@@ -121,8 +122,23 @@ class Desktop:
             "XDG_RUNTIME_DIR": self.runtime,
             "DBUS_SYSTEM_BUS_ADDRESS": self.system_bus,
             "DBUS_SESSION_BUS_ADDRESS": self.session_bus,
+            "XDG_DATA_DIRS": self._data_dirs(),
         })
         self.env = env
+
+    def _data_dirs(self):
+        """The system's, after the source tree's icons when the binary is not
+        an installed one (which must find its own where it was installed)."""
+        installed = os.path.normpath(os.path.join(os.path.dirname(self.binary), "..", "share"))
+        if os.path.isdir(os.path.join(installed, "icons", "hicolor")):
+            return installed + ":/usr/local/share:/usr/share"
+        share = os.path.join(self.dir, "share")
+        status = os.path.join(share, "icons", "hicolor", "scalable", "status")
+        os.makedirs(status)
+        for name in os.listdir(ICONS):
+            if name.endswith("-symbolic.svg"):
+                shutil.copy(os.path.join(ICONS, name), status)
+        return share + ":/usr/local/share:/usr/share"
 
     def _spawn(self, argv, **kwargs):
         process = subprocess.Popen(argv, start_new_session=True, **kwargs)
@@ -234,12 +250,8 @@ class Desktop:
         return self.app
 
     def quit(self):
-        # A program gone before its answer to the click has left has still quit.
-        try:
-            self.click_menu("Quit Cendrel")
-        except dbus.exceptions.DBusException as error:
-            if error.get_dbus_name() != "org.freedesktop.DBus.Error.NoReply":
-                raise
+        # The host gets its answer to the click before the program ends.
+        self.click_menu("Quit Cendrel")
         return self.app.wait(10)
 
     def log(self):
@@ -256,6 +268,13 @@ class Desktop:
     def notifications(self):
         with open(self.notify_log) as text:
             return text.read().splitlines()
+
+    def notification_numbers(self):
+        """Per notification: [number, replaced number, icon, urgency, desktop entry]."""
+        if not os.path.exists(self.notify_log + ".ids"):
+            return []
+        with open(self.notify_log + ".ids") as text:
+            return [line.split() for line in text.read().splitlines()]
 
     # -- the tray menu, as a StatusNotifierItem host sees it ---------------
 
@@ -274,6 +293,12 @@ class Desktop:
             path = item.Get("org.kde.StatusNotifierItem", "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
             self._menu = self._bus().get_object(entries[-2], path)
         return self._menu
+
+    def tray_property(self, name):
+        with open(self.watcher_log) as text:
+            entries = text.read().split()
+        item = self._bus().get_object(entries[-2], "/StatusNotifierItem")
+        return item.Get("org.kde.StatusNotifierItem", name, dbus_interface=dbus.PROPERTIES_IFACE)
 
     def menu_items(self):
         """The tray menu's entries: (id, label, enabled, checked, separator, shortcut)."""

@@ -7,13 +7,14 @@ import argparse
 import contextlib
 import math
 import os
+import select
 import subprocess
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import SCREEN, Desktop, wait_for  # noqa: E402
+from harness import SCREEN, Desktop, read_line, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -82,15 +83,18 @@ class CendrelEndToEnd(unittest.TestCase):
 
     # -- arming --------------------------------------------------------------
 
-    def test_default_hot_key_arms(self):
+    def test_default_hot_key_arms_and_the_tray_names_each_state_icon(self):
         with self.desktop() as desk:
             desk.launch()
+            wait_for(lambda: desk.tray_property("IconName") == "cendrel-idle-symbolic", 5, "the idle icon's name")
             desk.xdotool("key", "super+alt+l")
             desk.wait_for_status("Arming… take your hand off the trackpad")
             self.assertEqual(desk.menu_items()[2]["label"], "Disarm")
+            wait_for(lambda: desk.tray_property("IconName") == "cendrel-arming-symbolic", 5, "the arming icon")
             started = time.monotonic()
             desk.wait_for_status("● Armed — any input will lock", timeout=GRACE + 5)
             self.assertGreater(time.monotonic() - started, GRACE - 0.5)
+            wait_for(lambda: desk.tray_property("IconName") == "cendrel-armed-symbolic", 5, "the armed icon")
             self.assertEqual(desk.lock_count(), 0)
 
     def test_held_hot_key_toggles_once(self):
@@ -187,11 +191,27 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assert_locks_once(desk, "click", 1)
 
     def test_help_version_and_unknown_arguments_need_no_display(self):
-        for argument, status, out, err in (("--help", 0, "Usage: cendrel", ""), ("--version", 0, "cendrel ", ""),
-                                           ("--bogus", 2, "", "Usage: cendrel")):
-            result = subprocess.run([BINARY, argument], env={}, capture_output=True, text=True, timeout=10)
-            self.assertEqual(result.returncode, status, argument)
+        for arguments, status, out, err in ((["--help"], 0, "Usage: cendrel", ""), (["-h"], 0, "Usage: cendrel", ""),
+                                            (["--version"], 0, "cendrel 1.", ""),
+                                            (["--bogus"], 2, "", "unrecognised command line: --bogus\n"),
+                                            (["-x"], 2, "", "unrecognised command line: -x\n"),
+                                            (["-h", "-x"], 2, "", "unrecognised command line: -h -x\n")):
+            result = subprocess.run([BINARY] + arguments, env={}, capture_output=True, text=True, timeout=10)
+            self.assertEqual(result.returncode, status, arguments)
             self.assertTrue(result.stdout.startswith(out) and err in result.stderr, result)
+            self.assertEqual("Usage: cendrel" in result.stderr, status == 2, result)
+
+    def test_notices_of_one_subject_replace_each_other_and_only_the_unlocked_screen_is_critical(self):
+        with self.desktop(login1=None) as desk:
+            desk.launch()
+            for _ in range(2):
+                self.failed_lock(desk, "click", 1)
+            second = subprocess.run([BINARY], env=desk.env, capture_output=True, timeout=15)
+            self.assertEqual(second.returncode, 0)
+            # number, number replaced, icon, urgency, desktop entry
+            self.assertEqual(desk.notification_numbers(), [["1", "0", "cendrel", "2", "cendrel"],
+                                                           ["1", "1", "cendrel", "2", "cendrel"],
+                                                           ["3", "0", "cendrel", "1", "cendrel"]])
 
     def test_screen_saver_that_locks_after_login1_refused_ends_the_chain(self):
         with self.desktop(login1="refuse", screensaver=True) as desk:
@@ -205,13 +225,16 @@ class CendrelEndToEnd(unittest.TestCase):
         with self.desktop(login1=None) as desk:
             for reader_gone in (False, True):
                 read_end, write_end = os.pipe()
-                os.set_blocking(write_end, False)
-                with contextlib.suppress(BlockingIOError):
-                    while True:  # until full
-                        os.write(write_end, b"x" * 4096)
-                os.set_blocking(write_end, True)
                 if reader_gone:
+                    # With room in it, so the log lines are written (and
+                    # fail) rather than dropped for want of room.
                     os.close(read_end)
+                else:
+                    os.set_blocking(write_end, False)
+                    with contextlib.suppress(BlockingIOError):
+                        while True:  # until full
+                            os.write(write_end, b"x" * 4096)
+                    os.set_blocking(write_end, True)
                 desk.launch(stderr=write_end)
                 os.close(write_end)
                 told = len(desk.notifications())
@@ -337,8 +360,8 @@ class CendrelEndToEnd(unittest.TestCase):
                                       "Quit Cendrel"])
             self.assertEqual(sum(item["separator"] for item in items), 4)
             self.assertFalse(items[0]["enabled"])
-            quit_item = [item for item in items if item["label"] == "Quit Cendrel"][0]
-            self.assertEqual(quit_item["shortcut"], [["Control", "Q"]])
+            # No key beside any entry: a tray menu has no focus for one to act.
+            self.assertEqual([item["shortcut"] for item in items if item["shortcut"]], [])
             desk.click_menu("Lock Screen Now")
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
             second = subprocess.run([BINARY], env=desk.env, capture_output=True, text=True, timeout=15)
@@ -352,16 +375,20 @@ class CendrelEndToEnd(unittest.TestCase):
         # Control+Shift+K stored; Control+Shift+J held by another client.
         prefs = b"[General]\nshortcut.keyCode=40\nshortcut.carbonModifiers=4608\n"
         with self.desktop(preferences=prefs) as desk:
-            desk.hold_grab(X_KEYCODE_J, X_CONTROL_SHIFT)
+            holder = desk.hold_grab(X_KEYCODE_J, X_CONTROL_SHIFT)
             desk.launch()
             self.open_panel(desk)
-            # No modifier; held by another client, whose grab takes the press.
+            # No modifier; held by another client: the recorder holds the
+            # keyboard, so the press reaches it, not the holder, and is refused.
             for refused in ("k", "ctrl+shift+j"):
                 desk.xdotool("key", refused)
                 time.sleep(QUIET)
                 self.assertTrue(desk.window_ids(PANEL, visible=True), refused)
+            self.assertEqual(select.select([holder.stdout], [], [], 0)[0], [], "the holder took the press")
             desk.xdotool("key", "Escape")
             self.panel_closes(desk)
+            desk.xdotool("key", "ctrl+shift+j")  # the keyboard is let go
+            self.assertEqual(read_line(holder.stdout, 5, "the holder"), "pressed")
             desk.xdotool("key", "ctrl+shift+k")
             desk.wait_for_status("Arming…")
             desk.xdotool("key", "ctrl+shift+k")
@@ -420,8 +447,14 @@ class CendrelEndToEnd(unittest.TestCase):
             entry = os.path.join(desk.config, "autostart", "cendrel.desktop")
             desk.click_menu("Launch at Login")
             wait_for(lambda: os.path.exists(entry), 5, "the autostart entry")
+            # Installed, a copy of the package's desktop entry; else the path.
+            installed = os.path.join(os.path.dirname(BINARY), "..", "share", "applications", "cendrel.desktop")
             with open(entry) as text:
-                self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), text.read())
+                if os.path.exists(installed):
+                    with open(installed) as original:
+                        self.assertEqual(text.read(), original.read())
+                else:
+                    self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), text.read())
             wait_for(lambda: [i for i in desk.menu_items() if i["label"] == "Launch at Login"][0]["checked"], 5,
                      "the check mark")
             desk.click_menu("Launch at Login")

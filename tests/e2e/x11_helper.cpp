@@ -1,7 +1,11 @@
 // A second X client for the end-to-end tests: holds a key grab the way
 // another program would.
-//   x11_helper grab <keycode> <modifiers>   grabs, prints "grabbed", waits for stdin to close
+//   x11_helper grab <keycode> <modifiers>   grabs, prints "grabbed", then "pressed" for each
+//                                           press the grab takes, until stdin closes
 #include <xcb/xcb.h>
+
+#include <poll.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -25,8 +29,20 @@ int grab(xcb_connection_t* connection, xcb_window_t root, int keycode, int modif
     }
     std::puts("grabbed");
     std::fflush(stdout);
+    pollfd fds[] = {{STDIN_FILENO, POLLIN, 0}, {xcb_get_file_descriptor(connection), POLLIN, 0}};
     char buffer[64];
-    while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {
+    while (poll(fds, 2, -1) > 0) {
+        if (fds[0].revents != 0 && read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            return 0;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+            if ((event->response_type & 0x7f) == XCB_KEY_PRESS) {
+                std::puts("pressed");
+                std::fflush(stdout);
+            }
+            std::free(event);
+        }
+        if (xcb_connection_has_error(connection))
+            return 1;
     }
     return 0;
 }

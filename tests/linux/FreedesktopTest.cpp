@@ -5,7 +5,6 @@
 #include "freedesktop/QtRecorderPanel.h"
 #include "freedesktop/QtRunLoop.h"
 #include "freedesktop/TrayStatusBar.h"
-#include "freedesktop/XdgAutostart.h"
 
 #include <QAction>
 #include <QDir>
@@ -43,7 +42,6 @@ class FilesTest : public ::testing::Test {
 protected:
     QTemporaryDir home;
     QString prefsPath = home.path() + "/Cendrel/Cendrel.conf";
-    QString entryPath = home.path() + "/autostart/cendrel.desktop";
 };
 
 TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
@@ -72,26 +70,6 @@ TEST_F(FilesTest, PreferencesThatCannotBeWrittenSaySo)
     EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
     QDir(prefsPath).removeRecursively();
     EXPECT_TRUE(preferences.setInteger("shortcut.keyCode", 37));
-}
-
-TEST_F(FilesTest, AutostartEntryStartsThisProgramWhenTheSessionWillRunIt)
-{
-    XdgAutostart autostart(entryPath.toStdString(), "/opt/100% \"sure\"/cendrel");
-    ASSERT_EQ(autostart.enable(), std::nullopt);
-    const QByteArray entry = readAll(entryPath);
-    EXPECT_TRUE(entry.contains("\nType=Application\n")) << entry.toStdString();
-    EXPECT_TRUE(entry.contains("\nExec=\"/opt/100%% \\\\\"sure\\\\\"/cendrel\"\n")) << entry.toStdString();
-    EXPECT_TRUE(autostart.isEnabled());
-    XdgAutostart plain(entryPath.toStdString(), "/usr/bin/cendrel");
-    const std::pair<const char*, bool> rows[] = {
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel --x\n", true},
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nX-GNOME-Autostart-enabled=false\n", false},
-    };
-    for (const auto& [contents, enabled] : rows) {
-        writeAll(entryPath, contents);
-        EXPECT_EQ(plain.isEnabled(), enabled) << contents;
-    }
 }
 
 TEST(Login1Test, ErrorsSayWhetherTheLockIsThere)
@@ -133,7 +111,7 @@ TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
     const QList<QAction*> actions = menu.actions();
     ASSERT_EQ(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), "Idle && calm"); // not a mnemonic
-    EXPECT_EQ(actions[2]->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_TRUE(actions[2]->shortcut().isEmpty()) << "a tray menu has no focus for it to act";
     // Refilled: the old entries go once the loop is back, as one of them may
     // be the entry being chosen, and it still acts.
     QPointer<QAction> old = actions[1];

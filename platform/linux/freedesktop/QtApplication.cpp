@@ -65,24 +65,41 @@ void QtApplication::showAlert(const std::string& message, const std::string& inf
     box.exec();
 }
 
-QDBusMessage notification(const Notice& notice)
+QDBusMessage notification(const Notice& notice, std::uint32_t replacesId)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    // Critical urgency: the server keeps it until the user dismisses it.
-    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(notice.critical ? 2 : 1))}};
-    message << QStringLiteral("Cendrel") << 0u << QString() << QString::fromStdString(notice.title)
-            << QString::fromStdString(notice.body) << QStringList() << hints << -1;
+    // Critical urgency: the server keeps it until the user dismisses it. The
+    // desktop entry lets the server group our notices and show our name.
+    const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(notice.critical ? 2 : 1))},
+                            {QStringLiteral("desktop-entry"), QStringLiteral("cendrel")}};
+    message << QStringLiteral("Cendrel") << replacesId << QStringLiteral("cendrel")
+            << QString::fromStdString(notice.title) << QString::fromStdString(notice.body) << QStringList() << hints
+            << -1;
     return message;
 }
 
 void QtApplication::notify(const Notice& notice)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    // Not waited for: without a notification server the log line stands alone.
-    if (bus.isConnected())
-        bus.send(notification(notice));
+    // Without a notification server the log line stands alone.
+    if (!bus.isConnected())
+        return;
+    const auto earlier = shown_->find(notice.subject);
+    const std::uint32_t replaces = earlier == shown_->end() ? 0 : earlier->second;
+    // The answer, the notice's number, comes back on the event loop: a
+    // notice is sent on the way from a touch to its lock, which waits for
+    // no server.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(notification(notice, replaces)), qApp);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, qApp,
+                     [watcher, subject = notice.subject, weak = std::weak_ptr(shown_)] {
+                         watcher->deleteLater();
+                         const QDBusMessage reply = watcher->reply();
+                         auto shown = weak.lock();
+                         if (shown && reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+                             (*shown)[subject] = reply.arguments().constFirst().toUInt();
+                     });
 }
 
 std::unique_ptr<Activity> QtApplication::beginActivity(std::string_view)

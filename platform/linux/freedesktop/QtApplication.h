@@ -3,13 +3,18 @@
 
 #include "Application.h"
 
+#include <cstdint>
+#include <map>
+#include <memory>
+
 class QDBusMessage;
 
 namespace cendrel {
 
 // The desktop notification (org.freedesktop.Notifications' Notify) that
-// tells the owner something urgent, ready to send on the session bus.
-QDBusMessage notification(const Notice& notice);
+// tells the owner something urgent, ready to send on the session bus; it
+// takes the place of the one the server numbered `replacesId` (0: none).
+QDBusMessage notification(const Notice& notice, std::uint32_t replacesId = 0);
 
 class QtApplication final : public Application {
 public:
@@ -22,6 +27,12 @@ public:
     void notify(const Notice& notice) override;
     // Qt timers are not throttled: nothing to hold.
     std::unique_ptr<Activity> beginActivity(std::string_view reason) override;
+
+private:
+    // The number the server gave the latest notice of each subject; held
+    // weakly by the replies still on their way.
+    std::shared_ptr<std::map<NoticeSubject, std::uint32_t>> shown_ =
+        std::make_shared<std::map<NoticeSubject, std::uint32_t>>();
 };
 
 } // namespace cendrel

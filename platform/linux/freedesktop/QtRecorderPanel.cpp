@@ -2,11 +2,15 @@
 // points are at 1x; secondary and tertiary text as the window text faded
 // toward the background, but never below 4.5:1 contrast), and an
 // application-wide event filter standing in for AppKit's local key monitor.
-// Gap: a key the position tables do not place is swallowed without a report.
+// While it is shown the panel holds the X keyboard grab, so a combination the
+// window manager or another program answers to reaches the recorder, which
+// can then say that it is taken. Gap: a key the position tables do not place
+// is swallowed without a report.
 #include "QtRecorderPanel.h"
 
 #include "TrayStatusBar.h"
 #include "x11/X11KeyCodes.h"
+#include "x11/X11KeyboardGrab.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -178,6 +182,8 @@ QtRecorderPanel::QtRecorderPanel(const RecorderTexts& texts, RecorderPanelObserv
     hint->setAccessibleDescription(QStringLiteral("Hint"));
     setPrompt(texts.prompt);
     setFittedText(*hint, texts.hint);
+    grabRetry_.setInterval(25);
+    QObject::connect(&grabRetry_, &QTimer::timeout, window_.get(), [this] { takeKeyboard(); });
 }
 
 QtRecorderPanel::~QtRecorderPanel()
@@ -204,11 +210,27 @@ void QtRecorderPanel::show()
         frame.moveCenter(screen->availableGeometry().center());
         window_->move(frame.topLeft());
     }
+    // Chosen again while minimised or behind other windows: back in front.
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
     window_->show();
     window_->raise();
     window_->activateWindow();
     qApp->removeEventFilter(keyFilter_.get());
     qApp->installEventFilter(keyFilter_.get());
+    // A grab from an earlier show may have ended with the window hidden.
+    keyboardGrab_.reset();
+    grabTries_ = 0;
+    takeKeyboard();
+}
+
+void QtRecorderPanel::takeKeyboard()
+{
+    constexpr int triesForTwoSeconds = 80;
+    keyboardGrab_ = X11KeyboardGrab::grab(window_->winId());
+    if (keyboardGrab_ || ++grabTries_ >= triesForTwoSeconds)
+        grabRetry_.stop();
+    else if (!grabRetry_.isActive())
+        grabRetry_.start();
 }
 
 void QtRecorderPanel::hide()
@@ -224,6 +246,8 @@ QWidget& QtRecorderPanel::windowForTesting()
 
 void QtRecorderPanel::stopTakingKeys()
 {
+    grabRetry_.stop();
+    keyboardGrab_.reset();
     if (qApp != nullptr)
         qApp->removeEventFilter(keyFilter_.get());
 }

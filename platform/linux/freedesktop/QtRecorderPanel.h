@@ -4,6 +4,7 @@
 
 #include "RecorderPanel.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -14,6 +15,8 @@ class QLabel;
 class QKeyEvent;
 
 namespace cendrel {
+
+class X11KeyboardGrab;
 
 // The key press a Qt key event stands for; nothing for a modifier key on its
 // own or a key the tables do not place.
@@ -39,11 +42,17 @@ private:
     class KeyFilter;
 
     void closedByUser();
+    void takeKeyboard();
     void stopTakingKeys();
 
     RecorderPanelObserver observer_;
     std::unique_ptr<Window> window_;
     std::unique_ptr<KeyFilter> keyFilter_;
+    std::unique_ptr<X11KeyboardGrab> keyboardGrab_;
+    // The window is on screen some time after show(), and an open menu may
+    // hold the keyboard for a moment: the grab is tried again until then.
+    QTimer grabRetry_;
+    int grabTries_ = 0;
     QLabel* prompt_ = nullptr;
     QLabel* current_ = nullptr;
 };

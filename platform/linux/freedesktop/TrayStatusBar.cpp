@@ -1,9 +1,13 @@
 // Tray icon and menu. One QMenu serves for life and is refilled: swapping
 // menus makes Qt re-export its D-Bus menu, and a host asking at that moment
-// reached the menu being torn down. The icons carry the icon theme's names,
-// so a StatusNotifierItem host draws the theme's own (recoloured to suit the
-// panel), and Cendrel's drawings for everything else: a dark shape with a
-// light outline, which reads on light and dark panels alike. Gap: a tray host
+// reached the menu being torn down. The icons carry the names under which
+// the package installs them (Cendrel's own, so no other program's fallback
+// icon changes), so a StatusNotifierItem host loads them from the icon theme
+// (and may recolour them to suit the panel); everything else gets Cendrel's
+// drawings: a dark shape with a light outline, which reads on light and dark
+// panels alike. Idle shows a closed eye, not a padlock: nothing is guarded
+// then. A theme lookup of an SVG icon needs Qt's SVG icon plugin, which the
+// package depends on. Gap: a tray host
 // may prepare the D-Bus menu and never say it closed; such a menu counts as
 // closed after a limit.
 #include "TrayStatusBar.h"
@@ -12,7 +16,6 @@
 #include <QCursor>
 #include <QIcon>
 #include <QIconEngine>
-#include <QKeySequence>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -41,6 +44,25 @@ QPainterPath lockPath(bool open)
     return path.united(shackle);
 }
 
+// A closed eye: nothing is watched, and no padlock says the computer is safe.
+QPainterPath closedEyePath()
+{
+    QPainterPath lines;
+    lines.moveTo(3, 10.5);
+    lines.quadTo(12, 21, 21, 10.5);
+    for (const auto& [root, tip] : {std::pair{QPointF(7.5, 14.4), QPointF(6, 17.5)},
+                                    {QPointF(12, 15.8), QPointF(12, 19)},
+                                    {QPointF(16.5, 14.4), QPointF(18, 17.5)}}) {
+        lines.moveTo(root);
+        lines.lineTo(tip);
+    }
+    QPainterPathStroker stroker;
+    stroker.setWidth(2.5);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(lines).simplified();
+}
+
 QPainterPath eyePath()
 {
     QPainterPath path;
@@ -54,9 +76,21 @@ QPainterPath eyePath()
     return path;
 }
 
-void drawState(QPainter& painter, const QRectF& rect, StatusIcon which)
+QPainterPath statePath(StatusIcon which)
 {
-    const QPainterPath path = which == StatusIcon::armed ? eyePath() : lockPath(which == StatusIcon::arming);
+    switch (which) {
+    case StatusIcon::idle:
+        return closedEyePath();
+    case StatusIcon::arming:
+        return lockPath(true);
+    case StatusIcon::armed:
+        return eyePath();
+    }
+    return {};
+}
+
+void drawShape(QPainter& painter, const QRectF& rect, const QPainterPath& path)
+{
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(rect.topLeft());
@@ -68,16 +102,16 @@ void drawState(QPainter& painter, const QRectF& rect, StatusIcon which)
     painter.restore();
 }
 
-// The theme's name for each state, which the host looks up first.
+// The name each state is installed under, which the host looks up first.
 QString themeName(StatusIcon which)
 {
     switch (which) {
     case StatusIcon::idle:
-        return QStringLiteral("changes-prevent-symbolic");
+        return QStringLiteral("cendrel-idle-symbolic");
     case StatusIcon::arming:
-        return QStringLiteral("changes-allow-symbolic");
+        return QStringLiteral("cendrel-arming-symbolic");
     case StatusIcon::armed:
-        return QStringLiteral("view-reveal-symbolic");
+        return QStringLiteral("cendrel-armed-symbolic");
     }
     return {};
 }
@@ -86,11 +120,11 @@ QString themeName(StatusIcon which)
 // has that icon (ours are installed with the program).
 class StateIconEngine final : public QIconEngine {
 public:
-    StateIconEngine(StatusIcon which, QString name) : which_(which), name_(std::move(name)) {}
+    StateIconEngine(QPainterPath shape, QString name) : shape_(std::move(shape)), name_(std::move(name)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
     {
-        drawState(*painter, rect, which_);
+        drawShape(*painter, rect, shape_);
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
     {
@@ -106,17 +140,17 @@ public:
     }
     QString iconName() override { return name_; }
     QString key() const override { return QStringLiteral("cendrel-state"); }
-    QIconEngine* clone() const override { return new StateIconEngine(which_, name_); }
+    QIconEngine* clone() const override { return new StateIconEngine(shape_, name_); }
 
 private:
-    StatusIcon which_;
+    QPainterPath shape_;
     QString name_;
 };
 
 QIcon stateIcon(StatusIcon which)
 {
     const QString name = themeName(which);
-    return QIcon(new StateIconEngine(which, QIcon::hasThemeIcon(name) ? name : QString()));
+    return QIcon(new StateIconEngine(statePath(which), QIcon::hasThemeIcon(name) ? name : QString()));
 }
 
 // Menu texts are plain: an ampersand (a key named "&") is not a mnemonic.
@@ -129,7 +163,7 @@ QString menuText(const std::string& title)
 
 QIcon applicationIcon()
 {
-    return QIcon(new StateIconEngine(StatusIcon::idle, QStringLiteral("cendrel")));
+    return QIcon(new StateIconEngine(lockPath(false), QStringLiteral("cendrel")));
 }
 
 TrayStatusItem::TrayStatusItem(StatusItemObserver observer, std::chrono::milliseconds unseenMenuLimit)
@@ -191,12 +225,8 @@ void TrayStatusItem::setMenu(std::vector<MenuEntry> entries)
         action->setEnabled(entry.kind == MenuEntry::Kind::action);
         action->setCheckable(entry.checkable);
         action->setChecked(entry.checked);
-        if (!entry.keyEquivalent.empty()) {
-            // The Command of a macOS key equivalent is Ctrl on Linux desktops.
-            action->setShortcut(
-                QKeySequence(QStringLiteral("Ctrl+") + QString::fromStdString(entry.keyEquivalent).toUpper()));
-            action->setShortcutContext(Qt::ApplicationShortcut);
-        }
+        // No key equivalent: a tray menu has no keyboard focus of its own, so
+        // a shortcut shown beside an entry would never act.
         if (entry.kind == MenuEntry::Kind::action && entry.action)
             QObject::connect(action, &QAction::triggered, action, [run = std::move(entry.action)] { run(); });
         menu_.addAction(action);

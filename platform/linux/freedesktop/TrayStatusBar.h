@@ -31,6 +31,7 @@ public:
     void setChecked(std::size_t index, bool checked) override;
 
     QMenu& menuForTesting() { return menu_; }
+    QSystemTrayIcon& trayForTesting() { return tray_; }
 
 private:
     void menuShown();

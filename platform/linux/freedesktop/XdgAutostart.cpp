@@ -1,6 +1,8 @@
 // The desktop entry is written whole through a temporary file and a rename,
-// so a session starting meanwhile never reads half of it. Gap: moving the
-// binary turns the entry off until it is chosen again.
+// so a session starting meanwhile never reads half of it. An installed
+// program copies its own desktop entry, which names it as `cendrel` and so
+// survives the package moving it; one run from elsewhere names its path.
+// Gap: moving that binary turns the entry off until it is chosen again.
 #include "XdgAutostart.h"
 
 #include <QCoreApplication>
@@ -85,7 +87,7 @@ std::string trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-bool entryIsEnabled(const std::string& contents, const std::string& executable)
+bool entryIsEnabled(const std::string& contents, const std::string& executable, bool installed)
 {
     std::istringstream lines(contents);
     bool inMainGroup = false;
@@ -104,9 +106,10 @@ bool entryIsEnabled(const std::string& contents, const std::string& executable)
             continue;
         const std::string key = trimmed(line.substr(0, equals));
         const std::string value = unescapeValue(trimmed(line.substr(equals + 1)));
-        if (key == "Exec")
-            ours = execProgram(value) == executable;
-        else if (key == "Hidden")
+        if (key == "Exec") {
+            const std::string program = execProgram(value);
+            ours = program == executable || (installed && program == "cendrel");
+        } else if (key == "Hidden")
             hidden = value == "true";
         else if (key == "X-GNOME-Autostart-enabled" && value == "false")
             hidden = true;
@@ -136,8 +139,18 @@ std::string runningExecutablePath()
     return path;
 }
 
-XdgAutostart::XdgAutostart(std::string entryPath, std::string executable)
-    : entryPath_(std::move(entryPath)), executable_(std::move(executable))
+std::string installedDesktopEntry(const std::string& executable)
+{
+    const std::filesystem::path binary(executable);
+    if (binary.filename() != "cendrel" || binary.parent_path().filename() != "bin")
+        return {};
+    const auto entry = binary.parent_path().parent_path() / "share/applications/cendrel.desktop";
+    std::error_code error;
+    return std::filesystem::is_regular_file(entry, error) ? entry.string() : std::string();
+}
+
+XdgAutostart::XdgAutostart(std::string entryPath, std::string executable, std::string installedEntry)
+    : entryPath_(std::move(entryPath)), executable_(std::move(executable)), installedEntry_(std::move(installedEntry))
 {
 }
 
@@ -146,7 +159,7 @@ bool XdgAutostart::isEnabled()
     QFile file(QString::fromStdString(entryPath_));
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return entryIsEnabled(file.read(64 * 1024).toStdString(), executable_);
+    return entryIsEnabled(file.read(64 * 1024).toStdString(), executable_, !installedEntry_.empty());
 }
 
 std::optional<LoginItemError> XdgAutostart::enable()
@@ -157,19 +170,27 @@ std::optional<LoginItemError> XdgAutostart::enable()
     std::filesystem::create_directories(directory.toStdString(), error);
     if (error)
         return fileError("cannot create", directory, QString::fromStdString(error.message()));
-    const std::string entry = "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=Cendrel\n"
-                              "Comment=Locks the screen when the computer is touched while armed\n"
-                              "Exec=" +
-                              quotedExecArgument(executable_) +
-                              "\n"
-                              "Terminal=false\n"
-                              "X-GNOME-Autostart-enabled=true\n";
+    QByteArray entry;
+    if (!installedEntry_.empty()) {
+        QFile installed(QString::fromStdString(installedEntry_));
+        if (!installed.open(QIODevice::ReadOnly))
+            return fileError("cannot read", installed.fileName(), installed.errorString());
+        entry = installed.read(64 * 1024);
+    } else {
+        entry = "[Desktop Entry]\n"
+                "Type=Application\n"
+                "Name=Cendrel\n"
+                "Comment=Locks the screen when the computer is touched while armed\n"
+                "Exec=" +
+                QByteArray::fromStdString(quotedExecArgument(executable_)) +
+                "\n"
+                "Terminal=false\n"
+                "X-GNOME-Autostart-enabled=true\n";
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fileError("cannot write", path, file.errorString());
-    file.write(entry.data(), static_cast<qint64>(entry.size()));
+    file.write(entry);
     if (!file.commit())
         return fileError("cannot write", path, file.errorString());
     return std::nullopt;

@@ -10,11 +10,18 @@ namespace cendrel {
 // The absolute path of the running executable, as the entry names it.
 std::string runningExecutablePath();
 
+// The desktop entry installed beside `executable` (…/bin/cendrel with
+// …/share/applications/cendrel.desktop), or empty for a program that was not
+// installed, such as one in a build tree.
+std::string installedDesktopEntry(const std::string& executable);
+
 class XdgAutostart final : public LoginItems {
 public:
     // `entryPath` is the desktop entry (…/autostart/cendrel.desktop) that
-    // starts `executable`.
-    XdgAutostart(std::string entryPath, std::string executable);
+    // starts `executable`. An installed program's entry is a copy of
+    // `installedEntry`, which starts it by name; otherwise it names the
+    // executable's path.
+    XdgAutostart(std::string entryPath, std::string executable, std::string installedEntry = {});
 
     // The entry exists, starts this executable, and the session will run it.
     bool isEnabled() override;
@@ -24,6 +31,7 @@ public:
 private:
     std::string entryPath_;
     std::string executable_;
+    std::string installedEntry_;
 };
 
 } // namespace cendrel
