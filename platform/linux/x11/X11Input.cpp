@@ -80,13 +80,14 @@ std::unique_ptr<InputWatch> X11Input::watchPointerMotion(std::function<void(Poin
         warpCheck_->setInterval(warpCheckMilliseconds);
         // Owned here: the timer goes before this object does.
         QObject::connect(warpCheck_.get(), &QTimer::timeout, [this] { reportPointer(); });
-        warpCheck_->start();
     }
+    warpCheck_->start();
     return std::make_unique<Watch>([weak = weak_from_this(), handler] {
         if (auto self = weak.lock()) {
             std::erase(self->motionWatches_, handler);
+            // Stopped, not destroyed: this may run inside the timer's own signal.
             if (self->motionWatches_.empty())
-                self->warpCheck_.reset();
+                self->warpCheck_->stop();
             self->selectRawEvents();
         }
     });
