@@ -252,7 +252,7 @@ How each is taken:
 - CPU is the scheduler's run time of all the process's threads (`/proc/PID/task/*/schedstat`),
   the median of {options.rounds} windows of {seconds:.0f} s, all programs measured over the same
   windows. Armed, Cendrel does not poll the pointer: XInput 2 raw motion says when it moved, and
-  with the pointer at rest the only wake is a look for warps once a second (a pointer warped by a
+  with the pointer at rest the only wake is a look for warps every two seconds (a pointer warped by a
   program makes no raw motion), against the 25 a second of the two poll anchors. A program that
   does nothing but wake 25 times a second (`measure-probe ticks`, a bare `poll()` loop) used
   {armed["ticks"] * ms:.1f} ms over the same armed windows, {armed["ticks"] / armed["xcb-poll"]:.2f} ×

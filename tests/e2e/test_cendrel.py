@@ -146,17 +146,17 @@ class CendrelEndToEnd(unittest.TestCase):
         with self.desktop() as desk:
             desk.launch()
             self.arm(desk)
-            # Armed a moment ago, so the once-a-second look for warps is most
-            # of a second away: a Lock this soon came from the raw motion.
+            # Armed a moment ago, so the first look for warps, two seconds after
+            # arming, is far off: a Lock this soon came from the raw motion.
             desk.xdotool("mousemove_relative", "--", 60, 0)
-            wait_for(lambda: desk.lock_count() == 1, 0.5, "a Lock call before any look for warps")
+            wait_for(lambda: desk.lock_count() == 1, 1.0, "a Lock call before any look for warps")
 
     def test_warped_pointer_is_seen_by_the_look_for_warps(self):
         with self.desktop() as desk:
             desk.launch()
             self.arm(desk)
-            # Past the first look: the looks go on while armed.
-            time.sleep(1.2)
+            # Past the first look (two seconds after arming): the looks go on.
+            time.sleep(2.2)
             # An absolute xdotool move warps the pointer, which makes no raw motion.
             desk.xdotool("mousemove", CENTRE[0] + 60, CENTRE[1])
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")

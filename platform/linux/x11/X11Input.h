@@ -31,7 +31,7 @@ public:
 
     // A warp (XWarpPointer, xdotool mousemove) makes no raw motion: it is
     // seen at the next of these looks.
-    static constexpr int warpCheckMilliseconds = 1000;
+    static constexpr int warpCheckMilliseconds = 2000;
 
     ~X11Input() override;
 
