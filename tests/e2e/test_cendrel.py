@@ -199,10 +199,13 @@ class CendrelEndToEnd(unittest.TestCase):
         with self.desktop(preferences=prefs) as desk:
             desk.launch()
             self.assertIn("Arm Shortcut:  Alt+Super+Z", self.labels(desk))
-            # The menu is built again at each change of state.
-            for layout, letter, toggle in (("de", "Y", "Arm Now"), ("fr", "W", "Disarm"), ("us", "Z", "Arm Now")):
+            # The menu is built again at each change of state. Last, two layouts
+            # with the second in use: the text follows the one in use.
+            for layout, group, letter, toggle in (("de", 0, "Y", "Arm Now"), ("fr", 0, "W", "Disarm"),
+                                                  ("us,de", 1, "Y", "Arm Now")):
                 with self.subTest(layout=layout):
-                    subprocess.run(["setxkbmap", layout], env=desk.env, check=True, timeout=10)
+                    subprocess.run(["setxkbmap", "-layout", layout], env=desk.env, check=True, timeout=10)
+                    subprocess.run([HELPER, "group", str(group)], env=desk.env, check=True, timeout=10)
                     desk.click_menu(toggle)
                     wait_for(lambda: "Arm Shortcut:  Alt+Super+" + letter in self.labels(desk), 5,
                              "the shortcut written in %s" % layout)
