@@ -247,11 +247,6 @@ TEST_P(ThresholdTest, AllowanceIsThreePercentOfTheChosenScreensDiagonal)
     EXPECT_EQ(monitor->state(), ArmMonitor::State::idle);
 }
 
-std::string thresholdName(const ::testing::TestParamInfo<std::tuple<ThresholdCase, Tracking>>& info)
-{
-    return std::get<0>(info.param).name + trackingName({std::get<1>(info.param), info.index});
-}
-
 const Rect laptop{0, 0, 1440, 900};
 const Rect external{1440, 0, 1920, 1080};
 const Rect big{0, 0, 3840, 2160}; // 0.03 × 4405.9…
@@ -268,8 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          ThresholdCase{
                                              "FirstOfOverlappingBig", {big, laptop}, laptop, {700, 450}, 132.174},
                                          ThresholdCase{"NoScreen", {}, std::nullopt, {700, 450}, 50.943}),
-                       ::testing::Values(Tracking::poll, Tracking::motion)),
-    thresholdName);
+                       ::testing::Values(Tracking::poll, Tracking::motion)));
 
 TEST_P(ArmMonitorTest, WithoutAWatchThePointerStillGuards)
 {
