@@ -42,8 +42,15 @@ public:
     // the life of the process.
     virtual std::string watchLimitation() { return {}; }
     // The pointer in global screen coordinates. Cheap: called 25 times a
-    // second while armed, and allocates nothing.
+    // second while armed where the pointer is polled, and allocates nothing.
     virtual Point pointerLocation() = 0;
+    // Calls `onMoved` on the main thread with the pointer's location in
+    // global screen coordinates after it has moved, at most once per pass of
+    // the main loop however many moves there were; a backend that misses some
+    // moves (a warp) also calls it now and then. A pointer at rest costs
+    // nothing or next to it. Null when this backend offers no such reports (or
+    // cannot right now): the pointer is then polled.
+    virtual std::unique_ptr<InputWatch> watchPointerMotion(std::function<void(Point)> onMoved) = 0;
 };
 
 } // namespace cendrel

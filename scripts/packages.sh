@@ -11,7 +11,7 @@ CENDREL_BUILD_PACKAGES=(
 # Besides, for the tests, the package and the figures.
 CENDREL_TEST_PACKAGES=(
     clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev
-    xvfb xfonts-base xdotool dbus python3 python3-dbus python3-gi
+    xvfb xfonts-base xdotool x11-xkb-utils dbus python3 python3-dbus python3-gi
     dpkg-dev desktop-file-utils lintian
 )
 

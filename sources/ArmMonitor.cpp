@@ -79,6 +79,7 @@ void ArmMonitor::releaseWatches()
 {
     graceTimer.reset();
     pollTimer.reset();
+    motionWatch.reset();
     globalMonitor.reset();
     activity.reset();
     graceOver = false;
@@ -96,10 +97,16 @@ void ArmMonitor::beginMonitoring()
     // The callback may have disarmed us; then there is nothing to watch for.
     if (state_ != State::armed)
         return;
-    pollTimer = system.runLoop->scheduleTimer(pollInterval, true, [weak = weak_from_this()] {
+    motionWatch = system.input->watchPointerMotion([weak = weak_from_this()](Point p) {
         if (auto self = weak.lock())
-            self->pollTick();
+            self->checkDrift(p);
     });
+    if (!motionWatch) {
+        pollTimer = system.runLoop->scheduleTimer(pollInterval, true, [weak = weak_from_this()] {
+            if (auto self = weak.lock())
+                self->pollTick();
+        });
+    }
     globalMonitor = system.input->watchInput([weak = weak_from_this()] {
         auto self = weak.lock();
         return self && self->reportInput();
@@ -127,7 +134,11 @@ double ArmMonitor::computeThreshold(Point at) const
 
 void ArmMonitor::pollTick()
 {
-    const Point p = platform().input->pointerLocation();
+    checkDrift(platform().input->pointerLocation());
+}
+
+void ArmMonitor::checkDrift(Point p)
+{
     const double dx = p.x - baseline.x;
     const double dy = p.y - baseline.y;
     const double distance = std::sqrt(dx * dx + dy * dy);

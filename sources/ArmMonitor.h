@@ -1,5 +1,7 @@
 // The arm state machine: idle, a grace period, then a watch on the pointer
-// and on every click, key press and scroll that locks the screen.
+// and on every click, key press and scroll that locks the screen. The pointer
+// is checked when the backend reports that it moved, or polled where the
+// backend cannot report motion.
 #pragma once
 
 #include "Application.h"
@@ -16,6 +18,7 @@ class ArmMonitor : public std::enable_shared_from_this<ArmMonitor> {
 public:
     enum class State { idle, arming, armed };
 
+    // Between looks at the pointer where it is polled.
     static constexpr Seconds pollInterval{0.04};
     // Used for the threshold when there is no screen at all.
     static constexpr Rect fallbackScreen{0, 0, 1440, 900};
@@ -60,6 +63,7 @@ private:
     void beginMonitoring();
     double computeThreshold(Point at) const;
     void pollTick();
+    void checkDrift(Point p);
     void trigger();
     void releaseWatches();
 
@@ -71,6 +75,7 @@ private:
     std::unique_ptr<Timer> pollTimer;
     std::unique_ptr<Timer> graceTimer;
     std::unique_ptr<InputWatch> globalMonitor;
+    std::unique_ptr<InputWatch> motionWatch;
     // Keeps the system from stretching our timers from arming to disarming.
     std::unique_ptr<Activity> activity;
 };

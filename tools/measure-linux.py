@@ -16,7 +16,8 @@ a temporary folder and removed afterwards. Figures:
     every millisecond until a press no longer reaches the root window, beside
     `qt-tray`'s own exec-to-event-loop time (started through `t0exec`);
   - an XTEST click, and an XTEST pointer move past the drift threshold, to
-    the fake login manager receiving Lock: SAMPLES of each, p50 and p99.
+    the fake login manager receiving Lock: SAMPLES of each, p50 and p99;
+    the drift is judged beside the clicks of the same run.
 """
 import argparse
 import datetime
@@ -213,8 +214,8 @@ def write(options, ours_start, anchor_start, figures):
          "`qt-tray` %.1f ms" % (idle["qt-tray"] * ms), "—", "0 ms", verdict(idle["cendrel"] * ms < 0.5)),
         ("CPU while armed, pointer still, per %.0f s" % seconds, "%.1f ms" % (armed["cendrel"] * ms),
          "`xcb-poll` %.1f ms, `qt-tray-poll` %.1f ms" % (armed["xcb-poll"] * ms, armed["qt-tray-poll"] * ms),
-         "%.2f × `xcb-poll`" % (armed["cendrel"] / armed["xcb-poll"]), "≤ 0.6 × `xcb-poll`",
-         verdict(armed["cendrel"] <= 0.6 * armed["xcb-poll"])),
+         "%.2f × `xcb-poll`" % (armed["cendrel"] / armed["xcb-poll"]), "≤ 0.1 × `xcb-poll`",
+         verdict(armed["cendrel"] <= 0.1 * armed["xcb-poll"])),
         ("Resident memory, idle", "%.1f MiB" % rss["cendrel"], "`qt-tray` %.1f MiB" % rss["qt-tray"],
          "%+.1f MiB" % (rss["cendrel"] - rss["qt-tray"]), "≤ `qt-tray` + 2 MiB",
          verdict(rss["cendrel"] <= rss["qt-tray"] + 2)),
@@ -225,8 +226,10 @@ def write(options, ours_start, anchor_start, figures):
          "%.2f / %.2f ms" % (statistics.median(click), percentile(click, 0.99)), "", "", "≤ 2 / ≤ 5 ms",
          verdict(statistics.median(click) <= 2 and percentile(click, 0.99) <= 5)),
         ("XTEST drift past the threshold to `Lock` received, p50 / p99 of %d" % len(drift),
-         "%.1f / %.1f ms" % (statistics.median(drift), percentile(drift, 0.99)), "", "", "p99 ≤ 45 ms",
-         verdict(percentile(drift, 0.99) <= 45)),
+         "%.2f / %.2f ms" % (statistics.median(drift), percentile(drift, 0.99)), "click p50 %.2f ms" %
+         statistics.median(click), "%+.2f ms" % (statistics.median(drift) - statistics.median(click)),
+         "p50 ≤ click's + 3 ms / p99 ≤ 5 ms",
+         verdict(statistics.median(drift) <= statistics.median(click) + 3 and percentile(drift, 0.99) <= 5)),
     ]
     table = "| Figure | Cendrel | Beside it | Ratio | Goal | |\n| --- | --- | --- | --- | --- | --- |\n"
     table += "".join("| %s |\n" % " | ".join(row) for row in rows)
@@ -248,14 +251,12 @@ How each is taken:
 
 - CPU is the scheduler's run time of all the process's threads (`/proc/PID/task/*/schedstat`),
   the median of {options.rounds} windows of {seconds:.0f} s, all programs measured over the same
-  windows. Armed, Cendrel's pointer poll runs 25 times a second, like the two poll anchors; with
-  the pointer at rest it makes no X round trip but one every ten polls. A program that does
-  nothing but wake 25 times a second (`measure-probe ticks`, a bare `poll()` loop) used
+  windows. Armed, Cendrel does not poll the pointer: XInput 2 raw motion says when it moved, and
+  with the pointer at rest the only wake is a look for warps every two seconds (a pointer warped by a
+  program makes no raw motion), against the 25 a second of the two poll anchors. A program that
+  does nothing but wake 25 times a second (`measure-probe ticks`, a bare `poll()` loop) used
   {armed["ticks"] * ms:.1f} ms over the same armed windows, {armed["ticks"] / armed["xcb-poll"]:.2f} ×
-  `xcb-poll`; Cendrel used {armed["cendrel"] / armed["ticks"]:.1f} × that floor. What it spends
-  above the floor is the pass of Qt's event loop that each timer wake costs (Qt's GLib and plain
-  Unix dispatchers measured alike); getting under 0.6 × `xcb-poll` would take fewer wakes, that
-  is, a core that stops its 25 Hz poll while the pointer rests.
+  `xcb-poll`: the floor of any 25 Hz poll, which Cendrel armed stays under.
 - Memory is VmRSS once the programs have settled, idle; armed, Cendrel has
   {figures["rss armed"]:.1f} MiB.
 - Hot key ready: the probe (`tools/measure-probe.cpp`) notes the time, starts Cendrel, and
@@ -265,9 +266,9 @@ How each is taken:
   {", ".join("%.1f" % v for v in anchor_start)} ms.
 - Lock latencies run from the XTEST request leaving the probe to the fake login manager receiving
   `Lock`, both on CLOCK_MONOTONIC; p99 is the nearest rank, so of {len(click)} samples the largest.
-  Clicks: {", ".join("%.2f" % v for v in click)} ms. Drifts (to {DRIFT} points from the baseline):
-  {", ".join("%.1f" % v for v in drift)} ms; a drift is seen at the next pointer poll, up to 40 ms
-  later.
+  Clicks: {", ".join("%.2f" % v for v in click)} ms. Drifts (an XTEST move to {DRIFT} points from
+  the baseline): {", ".join("%.2f" % v for v in drift)} ms; a drift costs one pointer query more
+  than a click, made once the raw motion read in one go has been handled.
 """
     os.makedirs(os.path.dirname(options.output), exist_ok=True)
     with open(options.output, "w") as out:

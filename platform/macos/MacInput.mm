@@ -78,6 +78,10 @@ public:
         return Point{location.x, location.y};
     }
 
+    // The pointer is polled here: a global monitor of every mouse move
+    // would wake the program far more often than the poll does.
+    std::unique_ptr<InputWatch> watchPointerMotion(std::function<void(Point)>) override { return nullptr; }
+
 private:
     mac::KeyWatchCheck keyWatch_{{
         [] { return AXIsProcessTrusted() != 0; },

@@ -28,6 +28,7 @@ public:
     };
     std::vector<std::shared_ptr<Registration>> registrations;
     std::vector<std::shared_ptr<std::function<bool()>>> watches;
+    std::vector<std::shared_ptr<std::function<void(Point)>>> motionWatches;
     ShortcutNotation shortcutNotation = ShortcutNotation::glyphs;
 
     // A token that runs `release` when dropped.
@@ -82,6 +83,18 @@ public:
     bool canWatchKeyPresses() override { return sim_.keysWatchable; }
     std::string watchLimitation() override { return sim_.watchLimitation; }
     Point pointerLocation() override { return sim_.pointer; }
+    std::unique_ptr<InputWatch> watchPointerMotion(std::function<void(Point)> onMoved) override
+    {
+        if (!sim_.reportsMotion)
+            return nullptr;
+        auto handler = std::make_shared<std::function<void(Point)>>(std::move(onMoved));
+        motionWatches.push_back(handler);
+        ++sim_.motionWatches;
+        return std::make_unique<Token<InputWatch>>([this, handler] {
+            std::erase(motionWatches, handler);
+            --sim_.motionWatches;
+        });
+    }
     std::vector<Rect> screenFrames() override { return sim_.screens; }
     std::optional<Rect> mainScreenFrame() override { return sim_.mainScreen; }
 
@@ -259,6 +272,20 @@ bool SimPlatform::sendInput()
     for (const auto& watch : live)
         locked = (*watch)() || locked;
     return locked;
+}
+
+void SimPlatform::movePointer(Point to)
+{
+    pointer = to;
+    runLoop_->post([backend = std::weak_ptr(backend_), to] {
+        if (auto b = backend.lock()) {
+            const auto live = b->motionWatches;
+            for (const auto& watch : live) {
+                if (std::find(b->motionWatches.begin(), b->motionWatches.end(), watch) != b->motionWatches.end())
+                    (*watch)(to);
+            }
+        }
+    });
 }
 
 std::vector<std::pair<std::uint32_t, Modifiers>> SimPlatform::registered() const

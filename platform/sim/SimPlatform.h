@@ -45,9 +45,16 @@ public:
     int watches = 0;
     std::vector<Rect> screens{{0, 0, 1440, 900}};
     std::optional<Rect> mainScreen = Rect{0, 0, 1440, 900};
+    // Whether the pointer's moves are reported (or only polled).
+    bool reportsMotion = false;
+    int motionWatches = 0;
     // A click, key press or scroll, seen by every live watch; true when one
     // of them said it locked (the event would then be dropped).
     bool sendInput();
+    // The user moves the pointer; where moves are reported, the report
+    // arrives on a later pass. Setting `pointer` alone is a move no report
+    // tells of.
+    void movePointer(Point to);
 
     // --- Hot keys ---------------------------------------------------------
     // Combinations other programs hold: registering them is refused.

@@ -8,11 +8,27 @@ namespace {
 
 using State = ArmMonitor::State;
 
-class ArmMonitorTest : public SimTest {
+// How the backend tells of the pointer: polled, or reported when it moves.
+enum class Tracking { poll, motion };
+
+std::string trackingName(const ::testing::TestParamInfo<Tracking>& info)
+{
+    return info.param == Tracking::poll ? "Polled" : "Reported";
+}
+// Parameters print as their names, so that test names stay the same from run to run.
+void PrintTo(Tracking tracking, std::ostream* os)
+{
+    *os << trackingName({tracking, 0});
+}
+
+// Each test runs with either backend: the threshold and the decision are the
+// core's whichever way the pointer is seen.
+class ArmMonitorTest : public SimTest, public ::testing::WithParamInterface<Tracking> {
 protected:
     void SetUp() override
     {
         SimTest::SetUp();
+        sim.reportsMotion = GetParam() == Tracking::motion;
         monitor = std::make_shared<ArmMonitor>();
         monitor->onStateChange = [this](State state) {
             // Stored before the callback, with nothing watched yet.
@@ -31,19 +47,31 @@ protected:
         monitor->arm();
         advance(2.0);
     }
+    // Until the pointer's move has been looked at: the next poll, or the
+    // report's delivery, which needs no time to pass.
+    void settle()
+    {
+        if (GetParam() == Tracking::poll)
+            advance(0.04);
+        else
+            sim.runLoop().runPending();
+    }
 
     std::shared_ptr<ArmMonitor> monitor;
     std::vector<State> seen;
     std::vector<int> watchesAtNotification;
 };
 
-TEST_F(ArmMonitorTest, FullCycleNotifiesInOrderAndLocksBeforeIdle)
+TEST_P(ArmMonitorTest, FullCycleNotifiesInOrderAndLocksBeforeIdle)
 {
     armFully();
     EXPECT_EQ(seen, (std::vector{State::arming, State::armed}));
     EXPECT_EQ(watchesAtNotification.back(), 0);
     EXPECT_EQ(sim.watches, 1);
-    EXPECT_EQ(sim.runLoop().liveTimerCount(), 1u) << "only the poll runs while armed";
+    // Reported moves need no timer at all: a pointer at rest wakes nothing.
+    const bool polled = GetParam() == Tracking::poll;
+    EXPECT_EQ(sim.runLoop().liveTimerCount(), polled ? 1u : 0u);
+    EXPECT_EQ(sim.motionWatches, polled ? 0 : 1);
     bool told = false;
     monitor->onTrigger = [&] {
         told = true;
@@ -55,12 +83,13 @@ TEST_F(ArmMonitorTest, FullCycleNotifiesInOrderAndLocksBeforeIdle)
     EXPECT_EQ(seen, (std::vector{State::arming, State::armed, State::idle}));
     EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "released"}));
     EXPECT_EQ(sim.watches, 0);
+    EXPECT_EQ(sim.motionWatches, 0);
     EXPECT_EQ(sim.runLoop().liveTimerCount(), 0u);
     EXPECT_FALSE(sim.sendInput());
     EXPECT_EQ(sim.lockEvents.size(), 2u) << "one armed period, one lock";
 }
 
-TEST_F(ArmMonitorTest, GraceEndsExactlyAfterGraceSeconds)
+TEST_P(ArmMonitorTest, GraceEndsExactlyAfterGraceSeconds)
 {
     monitor->arm();
     monitor->arm();
@@ -71,7 +100,7 @@ TEST_F(ArmMonitorTest, GraceEndsExactlyAfterGraceSeconds)
     EXPECT_EQ(seen, (std::vector{State::arming, State::armed}));
 }
 
-TEST_F(ArmMonitorTest, DisarmCancelsTheGracePeriodAndOnlyTheNewOneRuns)
+TEST_P(ArmMonitorTest, DisarmCancelsTheGracePeriodAndOnlyTheNewOneRuns)
 {
     monitor->arm();
     advance(1.5);
@@ -84,7 +113,7 @@ TEST_F(ArmMonitorTest, DisarmCancelsTheGracePeriodAndOnlyTheNewOneRuns)
     EXPECT_EQ(seen, (std::vector{State::arming, State::idle, State::arming, State::armed}));
 }
 
-TEST_F(ArmMonitorTest, ActivityIsHeldFromArmingToEveryWayBackToIdle)
+TEST_P(ArmMonitorTest, ActivityIsHeldFromArmingToEveryWayBackToIdle)
 {
     monitor->arm();
     EXPECT_EQ(sim.activities, 1);
@@ -96,7 +125,7 @@ TEST_F(ArmMonitorTest, ActivityIsHeldFromArmingToEveryWayBackToIdle)
     EXPECT_EQ(sim.activities, 0);
 }
 
-TEST_F(ArmMonitorTest, CallbackThatDisarmsLeavesNothingRunning)
+TEST_P(ArmMonitorTest, CallbackThatDisarmsLeavesNothingRunning)
 {
     for (State disarmOn : {State::arming, State::armed}) {
         monitor->onStateChange = [&, disarmOn](State state) {
@@ -107,12 +136,13 @@ TEST_F(ArmMonitorTest, CallbackThatDisarmsLeavesNothingRunning)
         advance(5.0);
         EXPECT_EQ(monitor->state(), State::idle);
         EXPECT_EQ(sim.watches, 0);
+        EXPECT_EQ(sim.motionWatches, 0);
         EXPECT_EQ(sim.activities, 0);
         EXPECT_EQ(sim.runLoop().liveTimerCount(), 0u);
     }
 }
 
-TEST_F(ArmMonitorTest, HeldGracePeriodWaitsForTheLastRelease)
+TEST_P(ArmMonitorTest, HeldGracePeriodWaitsForTheLastRelease)
 {
     monitor->arm();
     monitor->holdGracePeriod();
@@ -122,10 +152,10 @@ TEST_F(ArmMonitorTest, HeldGracePeriodWaitsForTheLastRelease)
     EXPECT_EQ(monitor->state(), State::arming) << "one release never ends two holds";
     monitor->releaseGracePeriod();
     EXPECT_EQ(monitor->state(), State::armed);
-    // A hold once armed changes nothing: the poll goes on.
+    // A hold once armed changes nothing: the watch goes on.
     monitor->holdGracePeriod();
-    sim.pointer = {900, 450};
-    advance(0.04);
+    sim.movePointer({900, 450});
+    settle();
     EXPECT_EQ(monitor->state(), State::idle);
     // Released before the grace period ran out: it still runs in full. An
     // extra release counts for nothing.
@@ -138,64 +168,86 @@ TEST_F(ArmMonitorTest, HeldGracePeriodWaitsForTheLastRelease)
     EXPECT_EQ(monitor->state(), State::arming);
 }
 
-TEST_F(ArmMonitorTest, DriftBeyondTheThresholdLocksAtTheNextTick)
+TEST_P(ArmMonitorTest, DriftBeyondTheThresholdLocksAtTheNextLook)
 {
     // One 1440×900 screen: 0.03 × 1698.1166… ≈ 50.943 points.
     armFully();
-    sim.pointer = {700 + 50.9, 450};
+    sim.movePointer({700 + 50.9, 450});
     advance(0.2);
     EXPECT_EQ(monitor->state(), State::armed);
-    sim.pointer = {700 + 30, 450 + 41.3};
-    advance(0.039);
-    EXPECT_EQ(monitor->state(), State::armed) << "no tick yet";
-    advance(0.001);
+    sim.movePointer({700 + 30, 450 + 41.3});
+    if (GetParam() == Tracking::poll) {
+        advance(0.039);
+        EXPECT_EQ(monitor->state(), State::armed) << "no tick yet";
+        advance(0.001);
+    } else {
+        sim.runLoop().runPending();
+    }
     EXPECT_EQ(monitor->state(), State::idle);
     EXPECT_EQ(sim.lockEvents.size(), 2u);
 }
 
-TEST_F(ArmMonitorTest, DriftOfExactlyTheThresholdDoesNotLock)
+TEST_P(ArmMonitorTest, BackAtTheBaselineAfterAFarMoveStillLocks)
+{
+    // Reports are not skipped because a later one is back within the
+    // threshold: the far one alone locks.
+    armFully();
+    sim.movePointer({700, 450 + 60});
+    sim.movePointer({700, 450});
+    settle();
+    EXPECT_EQ(monitor->state(), GetParam() == Tracking::poll ? State::armed : State::idle);
+}
+
+TEST_P(ArmMonitorTest, DriftOfExactlyTheThresholdDoesNotLock)
 {
     sim.screens = {{0, 0, 400, 300}}; // a diagonal of 500
     sim.pointer = {0, 150};
     armFully();
-    sim.pointer = {0.03 * 500.0, 150};
-    advance(0.04);
+    sim.movePointer({0.03 * 500.0, 150});
+    settle();
     EXPECT_EQ(monitor->state(), State::armed);
 }
 
-TEST_F(ArmMonitorTest, MovesDuringGraceDoNotCountAndTheBaselineIsTakenAtItsEnd)
+TEST_P(ArmMonitorTest, MovesDuringGraceDoNotCountAndTheBaselineIsTakenAtItsEnd)
 {
     monitor->arm();
-    sim.pointer = {100, 100};
+    sim.movePointer({100, 100});
     advance(2.0);
     advance(1.0);
     EXPECT_EQ(monitor->state(), State::armed);
 }
 
 struct ThresholdCase {
+    const char* name;
     std::vector<Rect> screens;
     std::optional<Rect> mainScreen;
     Point baseline;
     double expected;
 };
 
-class ThresholdTest : public SimTest, public ::testing::WithParamInterface<ThresholdCase> {};
+void PrintTo(const ThresholdCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ThresholdTest : public SimTest, public ::testing::WithParamInterface<std::tuple<ThresholdCase, Tracking>> {};
 
 // The drift allowed is read off when the lock fires: just below it holds,
 // just beyond it locks.
 TEST_P(ThresholdTest, AllowanceIsThreePercentOfTheChosenScreensDiagonal)
 {
-    const ThresholdCase& c = GetParam();
+    const auto& [c, tracking] = GetParam();
+    sim.reportsMotion = tracking == Tracking::motion;
     sim.screens = c.screens;
     sim.mainScreen = c.mainScreen;
     sim.pointer = c.baseline;
     auto monitor = std::make_shared<ArmMonitor>();
     monitor->arm();
     advance(2.0);
-    sim.pointer = {c.baseline.x, c.baseline.y - (c.expected - 0.01)};
+    sim.movePointer({c.baseline.x, c.baseline.y - (c.expected - 0.01)});
     advance(0.04);
     EXPECT_EQ(monitor->state(), ArmMonitor::State::armed);
-    sim.pointer = {c.baseline.x, c.baseline.y - (c.expected + 0.01)};
+    sim.movePointer({c.baseline.x, c.baseline.y - (c.expected + 0.01)});
     advance(0.04);
     EXPECT_EQ(monitor->state(), ArmMonitor::State::idle);
 }
@@ -204,39 +256,41 @@ const Rect laptop{0, 0, 1440, 900};
 const Rect external{1440, 0, 1920, 1080};
 const Rect big{0, 0, 3840, 2160}; // 0.03 × 4405.9…
 
-INSTANTIATE_TEST_SUITE_P(Screens, ThresholdTest,
-                         ::testing::Values(ThresholdCase{{laptop, external}, laptop, {2000, 500}, 66.087},
-                                           // The left edge is inside, the right edge outside.
-                                           ThresholdCase{{laptop, external}, laptop, {1440, 500}, 66.087},
-                                           // The bottom edge is outside: the main screen stands in.
-                                           ThresholdCase{{external}, big, {1600, 0}, 132.174},
-                                           // Overlapping screens: the first that holds the point.
-                                           ThresholdCase{{laptop, big}, laptop, {700, 450}, 50.943},
-                                           ThresholdCase{{big, laptop}, laptop, {700, 450}, 132.174},
-                                           ThresholdCase{{}, std::nullopt, {700, 450}, 50.943}),
-                         [](const auto& row) { return "row" + std::to_string(row.index); });
+INSTANTIATE_TEST_SUITE_P(
+    Screens, ThresholdTest,
+    ::testing::Combine(::testing::Values(ThresholdCase{"SecondScreen", {laptop, external}, laptop, {2000, 500}, 66.087},
+                                         // The left edge is inside, the right edge outside.
+                                         ThresholdCase{"LeftEdge", {laptop, external}, laptop, {1440, 500}, 66.087},
+                                         // The bottom edge is outside: the main screen stands in.
+                                         ThresholdCase{"BottomEdge", {external}, big, {1600, 0}, 132.174},
+                                         // Overlapping screens: the first that holds the point.
+                                         ThresholdCase{"FirstOfOverlapping", {laptop, big}, laptop, {700, 450}, 50.943},
+                                         ThresholdCase{
+                                             "FirstOfOverlappingBig", {big, laptop}, laptop, {700, 450}, 132.174},
+                                         ThresholdCase{"NoScreen", {}, std::nullopt, {700, 450}, 50.943}),
+                       ::testing::Values(Tracking::poll, Tracking::motion)));
 
-TEST_F(ArmMonitorTest, WithoutAWatchThePointerStillGuards)
+TEST_P(ArmMonitorTest, WithoutAWatchThePointerStillGuards)
 {
     sim.watchFails = true;
     armFully();
     EXPECT_EQ(monitor->state(), State::armed);
-    sim.pointer = {800, 450};
-    advance(0.04);
+    sim.movePointer({800, 450});
+    settle();
     EXPECT_EQ(monitor->state(), State::idle);
 }
 
-TEST_F(ArmMonitorTest, InputAndDriftInOneInstantLockOnce)
+TEST_P(ArmMonitorTest, InputAndDriftInOneInstantLockOnce)
 {
     armFully();
-    sim.pointer = {900, 450};
+    sim.movePointer({900, 450});
     sim.sendInput();
     advance(0.1);
     EXPECT_EQ(seen.size(), 3u);
     EXPECT_EQ(sim.lockEvents.size(), 2u);
 }
 
-TEST_F(ArmMonitorTest, ClosuresFindTheirMonitorGoneAndDoNothing)
+TEST_P(ArmMonitorTest, ClosuresFindTheirMonitorGoneAndDoNothing)
 {
     armFully();
     monitor.reset();
@@ -245,6 +299,8 @@ TEST_F(ArmMonitorTest, ClosuresFindTheirMonitorGoneAndDoNothing)
     EXPECT_TRUE(sim.lockEvents.empty());
     EXPECT_EQ(sim.watches, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Pointer, ArmMonitorTest, ::testing::Values(Tracking::poll, Tracking::motion), trackingName);
 
 } // namespace
 } // namespace cendrel

@@ -139,10 +139,30 @@ class CendrelEndToEnd(unittest.TestCase):
         with self.desktop() as desk:
             desk.launch()
             self.arm(desk)
-            # 42.4 points from the baseline, under the 45.3 allowed.
-            desk.xdotool("mousemove", CENTRE[0] + 30, CENTRE[1] - 30)
+            # XTEST moves, as a hand on a mouse makes: 42.4 points from the
+            # baseline, under the 45.3 allowed.
+            desk.xdotool("mousemove_relative", "--", 30, -30)
             self.assert_stays_armed(desk)
-            desk.xdotool("mousemove", CENTRE[0] + 33, CENTRE[1] - 33)  # 46.7: beyond
+            desk.xdotool("mousemove_relative", "--", 3, -3)  # 46.7: beyond
+            wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
+
+    def test_drift_locks_on_the_move_itself(self):
+        with self.desktop() as desk:
+            desk.launch()
+            self.arm(desk)
+            # Armed a moment ago, so the first look for warps, two seconds after
+            # arming, is far off: a Lock this soon came from the raw motion.
+            desk.xdotool("mousemove_relative", "--", 60, 0)
+            wait_for(lambda: desk.lock_count() == 1, 1.0, "a Lock call before any look for warps")
+
+    def test_warped_pointer_is_seen_by_the_look_for_warps(self):
+        with self.desktop() as desk:
+            desk.launch()
+            self.arm(desk)
+            # Past the first look (two seconds after arming): the looks go on.
+            time.sleep(2.2)
+            # An absolute xdotool move warps the pointer, which makes no raw motion.
+            desk.xdotool("mousemove", CENTRE[0] + 60, CENTRE[1])
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
 
     def test_hot_key_while_armed_disarms_without_lock(self):
@@ -158,6 +178,41 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.xdotool("click", 1)
             time.sleep(QUIET)
             self.assertEqual(desk.lock_count(), 0)
+
+    def test_hot_key_disarms_after_a_released_shift_or_with_num_lock_on(self):
+        with self.desktop() as desk:
+            desk.launch()
+            # What is pressed before arming, and while armed, before the hot key.
+            for before, during in (([], ["shift"]), ([], ["ctrl", "super"]), (["Num_Lock"], []),
+                                   ([], ["Num_Lock"])):
+                with self.subTest(before=before, during=during):
+                    for key in before:
+                        desk.xdotool("key", key)
+                    self.arm(desk)
+                    for key in during:
+                        desk.xdotool("key", key)
+                    desk.xdotool("key", "super+alt+l")
+                    desk.wait_for_status("Idle — press ")
+                    time.sleep(QUIET)
+                    self.assertEqual(desk.lock_count(), 0)
+
+    def test_layout_change_reaches_the_shortcut_text(self):
+        # Alt+Super and the key at Z's position, which types Y in a German
+        # layout and W in a French one.
+        prefs = b"[General]\nshortcut.keyCode=6\nshortcut.carbonModifiers=2304\n"
+        with self.desktop(preferences=prefs) as desk:
+            desk.launch()
+            self.assertIn("Arm Shortcut:  Alt+Super+Z", self.labels(desk))
+            # The menu is built again at each change of state. Last, two layouts
+            # with the second in use: the text follows the one in use.
+            for layout, group, letter, toggle in (("de", 0, "Y", "Arm Now"), ("fr", 0, "W", "Disarm"),
+                                                  ("us,de", 1, "Y", "Arm Now")):
+                with self.subTest(layout=layout):
+                    subprocess.run(["setxkbmap", "-layout", layout], env=desk.env, check=True, timeout=10)
+                    subprocess.run([HELPER, "group", str(group)], env=desk.env, check=True, timeout=10)
+                    desk.click_menu(toggle)
+                    wait_for(lambda: "Arm Shortcut:  Alt+Super+" + letter in self.labels(desk), 5,
+                             "the shortcut written in %s" % layout)
 
     def test_modifier_key_alone_does_not_lock(self):
         with self.desktop() as desk:

@@ -1,8 +1,13 @@
 // A second X client for the end-to-end tests: holds a key grab the way
-// another program would.
+// another program would, or chooses a layout as a layout switcher does.
 //   x11_helper grab <keycode> <modifiers>   grabs, prints "grabbed", then "pressed" for each
 //                                           press the grab takes, until stdin closes
+//   x11_helper group <index>                locks the keyboard's layout (XKB group) to that one
 #include <xcb/xcb.h>
+// xkb.h names a member `explicit`, which C++ reserves.
+#define explicit xkb_explicit
+#include <xcb/xkb.h>
+#undef explicit
 
 #include <poll.h>
 #include <unistd.h>
@@ -66,6 +71,13 @@ int main(int argc, char** argv)
     int status = 2;
     if (command == "grab" && argc == 4) {
         status = grab(connection, root, std::atoi(argv[2]), std::atoi(argv[3]));
+    } else if (command == "group" && argc == 3) {
+        std::free(xcb_xkb_use_extension_reply(connection, xcb_xkb_use_extension(connection, 1, 0), nullptr));
+        const auto cookie = xcb_xkb_latch_lock_state_checked(connection, XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1,
+                                                             static_cast<std::uint8_t>(std::atoi(argv[2])), 0, 0, 0);
+        xcb_generic_error_t* error = xcb_request_check(connection, cookie);
+        status = error != nullptr ? 1 : 0;
+        std::free(error);
     }
     xcb_disconnect(connection);
     return status;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 namespace cendrel::x11_keys {
 namespace {
 
@@ -18,16 +20,58 @@ const std::pair<std::uint32_t, std::uint32_t> ansiKeys[] = { // kVK_ANSI_A = 0x0
     {0x14, KEY_3}, {0x15, KEY_4}, {0x16, KEY_6}, {0x17, KEY_5}, {0x19, KEY_9}, {0x1A, KEY_7}, {0x1C, KEY_8},
     {0x1D, KEY_0},
 };
+// Every other key the table places: kVK_* on the left, the kernel's name on the right.
+const std::pair<std::uint32_t, std::uint32_t> otherKeys[] = {
+    {0x18, KEY_EQUAL}, {0x1B, KEY_MINUS}, {0x1E, KEY_RIGHTBRACE}, {0x21, KEY_LEFTBRACE}, {0x27, KEY_APOSTROPHE},
+    {0x29, KEY_SEMICOLON}, {0x2A, KEY_BACKSLASH}, {0x2B, KEY_COMMA}, {0x2C, KEY_SLASH}, {0x2F, KEY_DOT},
+    {0x32, KEY_GRAVE}, {0x0A, KEY_102ND}, {0x5D, KEY_YEN}, {0x5E, KEY_RO}, {0x5F, KEY_KPCOMMA},
+    {0x24, KEY_ENTER}, {0x30, KEY_TAB}, {0x31, KEY_SPACE}, {0x33, KEY_BACKSPACE}, {0x35, KEY_ESC},
+    {0x6E, KEY_COMPOSE}, {0x37, KEY_LEFTMETA}, {0x36, KEY_RIGHTMETA}, {0x38, KEY_LEFTSHIFT},
+    {0x3C, KEY_RIGHTSHIFT}, {0x3A, KEY_LEFTALT}, {0x3D, KEY_RIGHTALT}, {0x3B, KEY_LEFTCTRL},
+    {0x3E, KEY_RIGHTCTRL}, {0x39, KEY_CAPSLOCK}, {0x7A, KEY_F1}, {0x78, KEY_F2}, {0x63, KEY_F3}, {0x76, KEY_F4},
+    {0x60, KEY_F5}, {0x61, KEY_F6}, {0x62, KEY_F7}, {0x64, KEY_F8}, {0x65, KEY_F9}, {0x6D, KEY_F10},
+    {0x67, KEY_F11}, {0x6F, KEY_F12}, {0x69, KEY_F13}, {0x6B, KEY_F14}, {0x71, KEY_F15}, {0x6A, KEY_F16},
+    {0x40, KEY_F17}, {0x4F, KEY_F18}, {0x50, KEY_F19}, {0x5A, KEY_F20}, {0x72, KEY_INSERT}, {0x73, KEY_HOME},
+    {0x74, KEY_PAGEUP}, {0x75, KEY_DELETE}, {0x77, KEY_END}, {0x79, KEY_PAGEDOWN}, {0x7B, KEY_LEFT},
+    {0x7C, KEY_RIGHT}, {0x7D, KEY_DOWN}, {0x7E, KEY_UP}, {0x52, KEY_KP0}, {0x53, KEY_KP1}, {0x54, KEY_KP2},
+    {0x55, KEY_KP3}, {0x56, KEY_KP4}, {0x57, KEY_KP5}, {0x58, KEY_KP6}, {0x59, KEY_KP7}, {0x5B, KEY_KP8},
+    {0x5C, KEY_KP9}, {0x41, KEY_KPDOT}, {0x43, KEY_KPASTERISK}, {0x45, KEY_KPPLUS}, {0x4B, KEY_KPSLASH},
+    {0x4C, KEY_KPENTER}, {0x4E, KEY_KPMINUS}, {0x51, KEY_KPEQUAL}, {0x47, KEY_NUMLOCK}, {0x48, KEY_VOLUMEUP},
+    {0x49, KEY_VOLUMEDOWN}, {0x4A, KEY_MUTE},
+};
 // clang-format on
 
-TEST(X11KeyCodesTest, LettersAndDigitsSitWhereTheKernelPutsThem)
+TEST(X11KeyCodesTest, EveryKeySitsWhereTheKernelPutsItAndNoOtherIsPlaced)
 {
-    for (const auto& [mac, evdev] : ansiKeys) {
-        EXPECT_EQ(xKeyCodeFromKeyCode(mac), evdev + 8) << "macOS key " << mac;
-        EXPECT_EQ(keyCodeFromXKeyCode(evdev + 8), mac) << "evdev key " << evdev;
+    std::size_t placed = 0;
+    using Table = std::span<const std::pair<std::uint32_t, std::uint32_t>>;
+    for (const Table table : {Table(ansiKeys), Table(otherKeys)}) {
+        for (const auto& [mac, evdev] : table) {
+            EXPECT_EQ(xKeyCodeFromKeyCode(mac), evdev + 8) << "macOS key " << mac;
+            EXPECT_EQ(keyCodeFromXKeyCode(evdev + 8), mac) << "evdev key " << evdev;
+            ++placed;
+        }
     }
+    // Both directions over every code: each placed key comes back as itself,
+    // and nothing outside the tables above is placed.
+    std::size_t macPlaced = 0, xPlaced = 0;
+    for (std::uint32_t mac = 0; mac < 0x200; ++mac) {
+        if (const auto x = xKeyCodeFromKeyCode(mac)) {
+            ++macPlaced;
+            EXPECT_EQ(keyCodeFromXKeyCode(*x), mac) << "macOS key " << mac;
+        }
+    }
+    for (std::uint32_t x = 0; x < 256; ++x) {
+        if (const auto mac = keyCodeFromXKeyCode(x)) {
+            ++xPlaced;
+            EXPECT_EQ(xKeyCodeFromKeyCode(*mac), x) << "X key " << x;
+        }
+    }
+    EXPECT_EQ(macPlaced, placed);
+    EXPECT_EQ(xPlaced, placed);
     EXPECT_FALSE(xKeyCodeFromKeyCode(0x3F));    // Fn: no X key
     EXPECT_FALSE(xKeyCodeFromKeyCode(0x10025)); // a stored code wider than a key code
+    EXPECT_FALSE(keyCodeFromXKeyCode(0x100 + KEY_A + 8));
 }
 
 TEST(X11KeyCodesTest, CommandIsSuperAndOptionIsAlt)

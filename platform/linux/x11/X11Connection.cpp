@@ -104,11 +104,15 @@ void X11Connection::attachToEventLoop()
 
 void X11Connection::drainEvents(bool readSocket)
 {
+    bool handled = false;
     while (xcb_generic_event_t* event =
                readSocket ? xcb_poll_for_event(connection_) : xcb_poll_for_queued_event(connection_)) {
         handleEvent(event);
         std::free(event);
+        handled = true;
     }
+    if (handled && onDrained)
+        onDrained();
 }
 
 void X11Connection::handleEvent(const void* raw)

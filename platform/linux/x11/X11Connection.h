@@ -50,6 +50,9 @@ public:
     std::function<void(bool press, std::uint8_t keyCode, std::uint16_t state)> onKey;
     // XInput raw events selected on the root window: their XI type and detail.
     std::function<void(std::uint16_t type, std::uint32_t detail)> onRawEvent;
+    // After the events read in one go have all been handled: what they asked
+    // for is done once here, however many there were.
+    std::function<void()> onDrained;
 
 private:
     X11Connection() = default;
