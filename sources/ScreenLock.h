@@ -20,7 +20,7 @@ public:
     static constexpr Seconds evidenceDeadline{4.0};
     // How long a step that has not clearly failed is waited for before the
     // next one starts; it may still bring evidence until the deadline.
-    static constexpr Seconds stepPatience{1.0};
+    static constexpr Seconds stepPatience{1.25};
     // How often evidence seen from outside the steps is looked for.
     static constexpr Seconds evidenceCheckInterval{0.25};
 };

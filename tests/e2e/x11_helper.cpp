@@ -1,6 +1,7 @@
 // A second X client for the end-to-end tests: holds a key grab the way
-// another program would.
+// another program would, or the whole keyboard the way a screen locker does.
 //   x11_helper grab <keycode> <modifiers>   grabs, prints "grabbed", waits for stdin to close
+//   x11_helper grab-keyboard                grabs the keyboard until the display goes
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -31,6 +32,20 @@ int grab(xcb_connection_t* connection, xcb_window_t root, int keycode, int modif
     return 0;
 }
 
+int grabKeyboard(xcb_connection_t* connection, xcb_window_t root)
+{
+    auto* reply = xcb_grab_keyboard_reply(
+        connection, xcb_grab_keyboard(connection, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+        nullptr);
+    const bool grabbed = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    if (!grabbed)
+        return 1;
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection))
+        std::free(event);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -50,6 +65,8 @@ int main(int argc, char** argv)
     int status = 2;
     if (command == "grab" && argc == 4) {
         status = grab(connection, root, std::atoi(argv[2]), std::atoi(argv[3]));
+    } else if (command == "grab-keyboard") {
+        status = grabKeyboard(connection, root);
     }
     xcb_disconnect(connection);
     return status;
