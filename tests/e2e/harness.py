@@ -8,6 +8,7 @@ icon's menu over D-Bus, where the tests read and click it), a notification
 server and, when asked, screen savers, and a temporary home. Everything is
 stopped and removed on exit. All waits poll a condition with a deadline.
 """
+import argparse
 import logging
 import os
 import select
@@ -17,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 import dbus
 import dbus.bus
@@ -42,6 +44,17 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
   </policy>
 </busconfig>
 """
+
+def run_tests(module):
+    """Runs the named tests of a test module, given the binary and the helper."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--helper", required=True)
+    options, rest = parser.parse_known_args()
+    module.BINARY = os.path.abspath(options.binary)
+    module.HELPER = os.path.abspath(options.helper)
+    unittest.main(module=module, argv=[sys.argv[0], "-v"] + rest)
+
 
 class Timeout(AssertionError):
     pass

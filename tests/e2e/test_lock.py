@@ -3,14 +3,13 @@
 
     test_lock.py --binary PATH --helper PATH [unittest names...]
 """
-import argparse
 import os
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import SCREEN, Desktop, wait_for  # noqa: E402
+from harness import SCREEN, Desktop, run_tests, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -38,10 +37,10 @@ class CendrelLock(unittest.TestCase):
             wait_for(lambda: len(desk.notifications()) > notices, DEADLINE + 3, "the owner told")
             self.assertTrue(desk.notifications()[-1].startswith(TOLD), desk.notifications())
         else:
-            wait_for(lambda: desk.lock_count() > 0, DEADLINE, "a Lock call")
             # Nothing must come, however late.
             time.sleep(DEADLINE + 0.5)
             self.assertEqual(desk.notifications()[notices:], [])
+            self.assertNotIn(NO_DISPLAY_OFF[1], desk.log_lines()[lines:])
         return desk.log_lines()[lines:]
 
     def test_screen_saver_that_answers_after_a_second_and_a_half_raises_no_alarm(self):
@@ -50,7 +49,6 @@ class CendrelLock(unittest.TestCase):
             lines = self.lock(desk, told=False)
             # The others were asked while it took its time.
             self.assertEqual(lines[0], "Cendrel: could not reach login1, falling back")
-            self.assertNotIn(NO_DISPLAY_OFF[1], lines)
             self.assertEqual(desk.screen_savers_asked(), SAVERS[:1])
 
     def test_each_screen_saver_name_is_asked_in_turn(self):
@@ -100,26 +98,8 @@ class CendrelLock(unittest.TestCase):
             with open(desk.preferences_path, "w") as prefs:
                 prefs.write("[General]\nlock.command=%s grab-keyboard\n" % HELPER)
             desk.launch()
-            lines, notices = len(desk.log_lines()), len(desk.notifications())
-            desk.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
-            desk.xdotool("key", "super+alt+l")
-            desk.wait_for_status("● Armed — any input will lock", timeout=7)
-            desk.xdotool("click", 1)
-            time.sleep(DEADLINE + 0.5)
-            self.assertEqual(desk.notifications()[notices:], [])
-            self.assertNotIn(NO_DISPLAY_OFF[1], desk.log_lines()[lines:])
-
-
-def main():
-    global BINARY, HELPER
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--helper", required=True)
-    options, rest = parser.parse_known_args()
-    BINARY = os.path.abspath(options.binary)
-    HELPER = os.path.abspath(options.helper)
-    unittest.main(argv=[sys.argv[0], "-v"] + rest)
+            self.lock(desk, told=False)
 
 
 if __name__ == "__main__":
-    main()
+    run_tests(sys.modules[__name__])

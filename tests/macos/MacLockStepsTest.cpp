@@ -9,6 +9,7 @@
 namespace cendrel {
 namespace {
 
+// Records each call; the handles are the addresses of its two fields.
 struct Recorder {
     bool hasLibrary = true;
     bool hasFunction = true;
@@ -19,25 +20,24 @@ struct Recorder {
 
     MacLockCalls make()
     {
-        MacLockCalls made;
-        made.openLibrary = [this](const char* path, int mode) -> void* {
-            calls.push_back(std::string("open ") + path + " " + std::to_string(mode));
-            return hasLibrary ? &library : nullptr;
+        const auto mark = [this](void* handle, const void* expected, std::string line) {
+            calls.push_back(line + (handle == expected ? "" : " elsewhere"));
         };
-        made.lookUp = [this](void* handle, const char* name) -> void* {
-            calls.push_back(std::string("look up ") + name + (handle == &library ? "" : " elsewhere"));
-            return hasFunction ? &function : nullptr;
-        };
-        made.callFunction = [this](void* called) { calls.push_back(called == &function ? "call" : "call elsewhere"); };
-        made.closeLibrary = [this](void* handle) { calls.push_back(handle == &library ? "close" : "close elsewhere"); };
-        made.startProcess = [this](const std::string& executable, const std::vector<std::string>& arguments) {
-            std::string line = "start " + executable;
-            for (const std::string& argument : arguments)
-                line += " " + argument;
-            calls.push_back(line);
-            return starts;
-        };
-        return made;
+        return {[this](const char* path, int mode) -> void* {
+                    calls.push_back(std::string("open ") + path + " " + std::to_string(mode));
+                    return hasLibrary ? &library : nullptr;
+                },
+                [this, mark](void* handle, const char* name) -> void* {
+                    mark(handle, &library, std::string("look up ") + name);
+                    return hasFunction ? &function : nullptr;
+                },
+                [this, mark](void* called) { mark(called, &function, "call"); },
+                [this, mark](void* handle) { mark(handle, &library, "close"); },
+                [this](const std::string& executable, const std::vector<std::string>& arguments) {
+                    calls.push_back("start " + executable + " " + arguments.at(0) + " of " +
+                                    std::to_string(arguments.size()));
+                    return starts;
+                }};
     }
 };
 
@@ -76,7 +76,7 @@ TEST(MacLockStepsTest, DisplaySleepStartsPmsetAndSaysWhetherItStarted)
         Recorder recorder;
         recorder.starts = starts;
         EXPECT_EQ(sleepDisplayWithPmset(recorder.make()), starts);
-        EXPECT_EQ(recorder.calls, std::vector<std::string>{"start /usr/bin/pmset displaysleepnow"});
+        EXPECT_EQ(recorder.calls, std::vector<std::string>{"start /usr/bin/pmset displaysleepnow of 1"});
     }
 }
 
