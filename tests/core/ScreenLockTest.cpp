@@ -103,14 +103,15 @@ TEST_F(ScreenLockTest, NoDisplayOffEitherIsToldEvenOnMacOS)
 TEST_F(ScreenLockTest, AcceptedLockWithoutEvidenceMakesWayAfterItsPatienceAndIsToldAtTheDeadline)
 {
     sim.lockSteps["session"] = {{0.1, accepted}};
+    const double patience = ScreenLock::stepPatience.count();
     ScreenLock::lock();
-    advance(0.95);
+    advance(patience - 0.05);
     EXPECT_EQ(sim.lockEvents, Events{"session"});
     advance(0.1);
     EXPECT_TRUE(asked("org.cinnamon.ScreenSaver"));
     EXPECT_EQ(sim.log.at(0), "Cendrel: login1 Lock accepted, but nothing shows the screen locked; going on");
     EXPECT_FALSE(asked("display off")) << "a late LockedHint may still come";
-    advance(ScreenLock::evidenceDeadline.count() - 1.1);
+    advance(ScreenLock::evidenceDeadline.count() - patience - 0.1);
     EXPECT_FALSE(told());
     advance(0.1);
     EXPECT_EQ(sim.log.back(), onlyDisplayOff);
