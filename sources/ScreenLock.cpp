@@ -161,8 +161,6 @@ private:
             const std::size_t index = next_++;
             const Step& step = steps_[index];
             auto request = ask(step, index);
-            if (ended_)
-                return;
             if (!request) {
                 platform().systemLog->log(failureLine(step, LockFailure::unavailable));
                 continue;
@@ -204,8 +202,9 @@ private:
 
     void reply(std::size_t index, LockReport report)
     {
+        // Nothing is live once the chain has ended.
         Live* live = find(index);
-        if (ended_ || live == nullptr)
+        if (live == nullptr)
             return;
         switch (report.outcome) {
         case Outcome::locked:
