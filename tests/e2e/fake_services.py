@@ -15,7 +15,8 @@
       also screen savers, whose Lock calls go to LOCKS as login1's do, and
       their names to LOCKS.names: org.freedesktop.ScreenSaver, or each
       --saver NAME:MODE, where MODE is "lock" (active once Lock answers),
-      "slow" (answers Lock 1.5 s later) or "refuse" (answers with an error).
+      "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and never
+      becomes active) or "refuse" (answers with an error).
 
 Each prints "ready" once its name is owned and runs until killed.
 """
@@ -102,7 +103,7 @@ def screen_saver(bus, name, mode, log):
                 return
 
             def answer():
-                self.active = True
+                self.active = mode != "inactive"
                 done()
             # A lock screen takes its time to come up; Lock answers once it is.
             GLib.timeout_add(1500 if mode == "slow" else 0, answer)

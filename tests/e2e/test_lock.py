@@ -52,12 +52,12 @@ class CendrelLock(unittest.TestCase):
             self.assertEqual(desk.screen_savers_asked(), SAVERS[:1])
 
     def test_each_screen_saver_name_is_asked_in_turn(self):
-        with self.desktop(login1="refuse", screensaver=[name + ":refuse" for name in SAVERS[:3]]
-                          + [SAVERS[3] + ":lock"]) as desk:
+        with self.desktop(login1="refuse", screensaver=[SAVERS[0] + ":inactive", SAVERS[1] + ":refuse",
+                                                        SAVERS[2] + ":refuse", SAVERS[3] + ":lock"]) as desk:
             desk.launch()
             self.assertEqual(self.lock(desk, told=False),
                              ["Cendrel: login1 Lock failed, falling back",
-                              "Cendrel: screen saver Lock failed, falling back",
+                              "Cendrel: screen saver Lock accepted, but nothing shows the screen locked; going on",
                               "Cendrel: org.gnome.ScreenSaver Lock failed, falling back",
                               "Cendrel: org.mate.ScreenSaver Lock failed, falling back"])
             self.assertEqual(desk.screen_savers_asked(), SAVERS)
