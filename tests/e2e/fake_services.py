@@ -4,8 +4,9 @@
   fake_services.py login1  ADDRESS LOG [--refuse | --no-listener]
       org.freedesktop.login1 on a private system bus: each Lock call on
       /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
-      to LOG (or is refused with an error), and its LockedHint turns true, as
-      a desktop's locker makes it (or never, as on a bare window manager).
+      to LOG (or is refused with an error), and its LockedHint turns true
+      half a second later, as a desktop's locker makes it (or never, as on a
+      bare window manager).
   fake_services.py session ADDRESS LOG NOTIFICATIONS
       org.kde.StatusNotifierWatcher on a private session bus, with a host
       registered, so that Qt exports its tray icon and menu over D-Bus; each
@@ -68,7 +69,12 @@ class Session(dbus.service.Object):
                 "Interactive authentication required.",
                 name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
         append(self.log, "%.6f" % time.monotonic())
-        self.locked = self.mode != "--no-listener"
+        self.locked = False
+
+        def lock_screen_up():
+            self.locked = self.mode != "--no-listener"
+        # A locker's screen takes a moment to come up.
+        GLib.timeout_add(500, lock_screen_up)
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
