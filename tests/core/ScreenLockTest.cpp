@@ -126,9 +126,10 @@ TEST_F(ScreenLockTest, AcceptedLockWithoutEvidenceMakesWayAfterItsPatienceAndIsT
 }
 
 struct Evidence {
+    const char* name;
     std::map<std::string, std::vector<SimPlatform::LockReply>> steps;
     bool told;
-    friend void PrintTo(const Evidence& evidence, std::ostream* out) { *out << evidence.steps.begin()->first; }
+    friend void PrintTo(const Evidence& evidence, std::ostream* out) { *out << evidence.name; }
 };
 
 class EvidenceTest : public ScreenLockTest, public ::testing::WithParamInterface<Evidence> {};
@@ -149,17 +150,21 @@ TEST_P(EvidenceTest, CountsFromAnyStepUntilTheDeadline)
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, EvidenceTest,
-    ::testing::Values(Evidence{{{"org.freedesktop.ScreenSaver", {{1.5, accepted}, {1.6, locked}}}}, false},
-                      Evidence{{{"org.mate.ScreenSaver", {{3.9, locked}}}}, false},
-                      Evidence{{{"org.mate.ScreenSaver", {{4.1, locked}}}}, true},
-                      Evidence{{{"session", {{0.1, accepted}, {2.5, locked}}}}, false},
-                      Evidence{{{"session", {{0.1, accepted}, {0.2, failed(LockFailure::refused)}}}}, true},
-                      // Passed over, then failed, while a later step still works.
-                      Evidence{{{"session", {{0.1, accepted}, {2.0, failed(LockFailure::refused)}}},
-                                {"xdg-screensaver", {{1.5, locked}}}},
-                               false},
-                      Evidence{{{"xdg-screensaver", {{0.5, locked}}}}, false},
-                      Evidence{{{"xdg-screensaver", {{0.5, failed(LockFailure::refused)}}}}, true}));
+    ::testing::Values(
+        Evidence{"saver_slow", {{"org.freedesktop.ScreenSaver", {{1.5, accepted}, {1.6, locked}}}}, false},
+        Evidence{"saver_just_in_time", {{"org.mate.ScreenSaver", {{3.9, locked}}}}, false},
+        Evidence{"saver_too_late", {{"org.mate.ScreenSaver", {{4.1, locked}}}}, true},
+        Evidence{"session_late_hint", {{"session", {{0.1, accepted}, {2.5, locked}}}}, false},
+        Evidence{"session_accepted_then_failed",
+                 {{"session", {{0.1, accepted}, {0.2, failed(LockFailure::refused)}}}},
+                 true},
+        // Passed over, then failed, while a later step still works.
+        Evidence{
+            "passed_over_then_failed",
+            {{"session", {{0.1, accepted}, {2.0, failed(LockFailure::refused)}}}, {"xdg-screensaver", {{1.5, locked}}}},
+            false},
+        Evidence{"command_exits_0", {{"xdg-screensaver", {{0.5, locked}}}}, false},
+        Evidence{"command_fails", {{"xdg-screensaver", {{0.5, failed(LockFailure::refused)}}}}, true}));
 
 TEST_F(ScreenLockTest, KeyboardTakenByAnotherClientDuringTheLockIsEvidenceButNotBefore)
 {
@@ -175,10 +180,11 @@ TEST_F(ScreenLockTest, KeyboardTakenByAnotherClientDuringTheLockIsEvidenceButNot
 }
 
 struct CommandCase {
+    const char* name;
     const char* written;
     const char* asked;
     bool unreadable;
-    friend void PrintTo(const CommandCase& row, std::ostream* out) { *out << row.asked; }
+    friend void PrintTo(const CommandCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class LockCommandTest : public ScreenLockTest, public ::testing::WithParamInterface<CommandCase> {};
@@ -193,22 +199,14 @@ TEST_P(LockCommandTest, IsSplitIntoWordsWithoutAShell)
               GetParam().unreadable);
 }
 
-INSTANTIATE_TEST_SUITE_P(Words, LockCommandTest,
-                         ::testing::Values(CommandCase{"slock", "slock", false},
-                                           CommandCase{" i3lock\t-c  000000 ", "i3lock|-c|000000", false},
-                                           CommandCase{"'my locker' \"a b\" c\\ d ''", "my locker|a b|c d|", false},
-                                           CommandCase{"sh -c 'x; $y' \"\\\"\" '\\'", "sh|-c|x; $y|\"|\\", false},
-                                           CommandCase{"", "xdg-screensaver|lock", false},
-                                           CommandCase{"lock 'open", "xdg-screensaver|lock", true}));
-
-TEST_F(ScreenLockTest, FailingLockCommandHasItsLine)
-{
-    sim.textPreferences["lock.command"] = "slock";
-    sim.lockSteps["slock"] = {{0.2, failed(LockFailure::refused)}};
-    ScreenLock::lock();
-    advance(0.2);
-    EXPECT_EQ(sim.log.end()[-2], "Cendrel: the lock command failed, falling back");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Words, LockCommandTest,
+    ::testing::Values(CommandCase{"one_word", "slock", "slock", false},
+                      CommandCase{"blanks", " i3lock\t-c  000000 ", "i3lock|-c|000000", false},
+                      CommandCase{"quotes", "'my locker' \"a b\" c\\ d ''", "my locker|a b|c d|", false},
+                      CommandCase{"nothing_expanded", "sh -c 'x; $y' \"\\\"\" '\\'", "sh|-c|x; $y|\"|\\", false},
+                      CommandCase{"empty", "", "xdg-screensaver|lock", false},
+                      CommandCase{"open_quote", "lock 'open", "xdg-screensaver|lock", true}));
 
 } // namespace
 } // namespace cendrel
