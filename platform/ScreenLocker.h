@@ -1,20 +1,55 @@
-// Locking the user's session, and the stand-in when that cannot be done.
+// The steps that can lock the user's screen, each asked once and each
+// reporting later what became of it, and the stand-in when none does.
 #pragma once
 
 #include <functional>
-#include <optional>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace cendrel {
 
-// Why the system's own lock did not happen.
+// Why a step did not lock.
 enum class LockFailure {
-    // The lock service is not there (no library, no such bus name).
+    // The service is not there (no library, no owner of the bus name, no
+    // such program).
     unavailable,
-    // The service is there but offers no lock (no such function, object or method).
+    // The service is there but offers no lock (no such function, object or
+    // method).
     missing,
-    // The service was asked and refused, or did not answer in time.
+    // The service was asked and refused, failed, or did not answer in time.
     refused,
 };
+
+struct LockReport {
+    enum class Outcome {
+        // There is evidence that the screen is locked.
+        locked,
+        // The request went through; whether the screen locked is not known
+        // yet. A later report may still bring evidence or a failure.
+        accepted,
+        // This step will not lock; `failure` says why.
+        failed,
+    };
+    Outcome outcome = Outcome::failed;
+    LockFailure failure = LockFailure::refused;
+};
+
+// One step in progress. Dropping it stops the step's reports and gives back
+// what it holds (a call in flight, a signal watch, a child's watch).
+class LockRequest {
+public:
+    LockRequest() = default;
+    LockRequest(const LockRequest&) = delete;
+    LockRequest& operator=(const LockRequest&) = delete;
+    virtual ~LockRequest() = default;
+};
+
+// Called on the main thread, never from inside the call that started the
+// step: `accepted` at most once, then `locked` or `failed` at most once. A
+// step that returns no request has failed as `unavailable` already, and
+// never calls its handler.
+using LockReplyHandler = std::function<void(LockReport)>;
 
 class ScreenLocker {
 public:
@@ -23,18 +58,29 @@ public:
     ScreenLocker& operator=(const ScreenLocker&) = delete;
     virtual ~ScreenLocker() = default;
 
-    // Asks the system to lock the session now, and returns once it has been
-    // asked; it never waits for the screen to lock. When it cannot be done,
-    // `onFailure` is called once, before the request's resources are given
-    // back.
-    virtual void lockSession(const std::function<void(LockFailure)>& onFailure) = 0;
-    // The desktop's own screen locker, where the session lock is not there
-    // (freedesktop: org.freedesktop.ScreenSaver); nothing when it locked.
-    // Systems without one never have it asked.
-    virtual std::optional<LockFailure> lockScreenSaver() { return LockFailure::unavailable; }
-    // The stand-in: puts the display to sleep at once. False when that could
-    // not even be started.
-    virtual bool sleepDisplay() = 0;
+    // The system's own lock of the session (macOS: SACLockScreenImmediate;
+    // freedesktop: login1, whose evidence is LockedHint).
+    virtual std::unique_ptr<LockRequest> lockSession(LockReplyHandler onReply) = 0;
+    // A screen saver on the session bus by its well-known name; `unavailable`
+    // at once when nobody owns the name. Evidence: it says it is active.
+    virtual std::unique_ptr<LockRequest> lockScreenSaver(const std::string& name, LockReplyHandler onReply)
+    {
+        (void)name, (void)onReply;
+        return nullptr;
+    }
+    // Runs a program (found on PATH when the name has no slash) with these
+    // arguments and no shell; exiting with status 0 is the evidence.
+    virtual std::unique_ptr<LockRequest> runLockCommand(const std::vector<std::string>& argv, LockReplyHandler onReply)
+    {
+        (void)argv, (void)onReply;
+        return nullptr;
+    }
+    // True when something seen from outside any one step says the screen is
+    // locked now (X11: another client holds the keyboard, as every locker does).
+    virtual bool screenLooksLocked() { return false; }
+    // The stand-in: puts the display to sleep at once, leaving the user's
+    // power settings as they were. False when that could not even be started.
+    virtual bool switchDisplayOff() = 0;
 };
 
 } // namespace cendrel

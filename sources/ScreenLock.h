@@ -1,6 +1,8 @@
-// Locks the screen at once: the system's own lock, or the display put to
-// sleep when that is not available.
+// Locks the screen: the system's own lock, then the desktop's lockers, and
+// the display switched off when nothing locked, with the owner told.
 #pragma once
+
+#include "Types.h"
 
 namespace cendrel {
 
@@ -8,13 +10,19 @@ class ScreenLock {
 public:
     ScreenLock() = delete;
 
-    // Returns as soon as the lock has been requested; never waits for the
-    // screen to lock or for a fallback to finish. Reports nothing to the
-    // caller; when even the fallback cannot start, the owner is told.
+    // Starts the lock and returns at once. The steps run on the main loop,
+    // one after another, until one shows evidence that the screen is locked;
+    // the owner is told when none has within `evidenceDeadline`. Reports
+    // nothing to the caller.
     static void lock();
 
-private:
-    static void fallbackLock();
+    // A real lock screen can take a second and a half to come up.
+    static constexpr Seconds evidenceDeadline{4.0};
+    // How long a step that has not clearly failed is waited for before the
+    // next one starts; it may still bring evidence until the deadline.
+    static constexpr Seconds stepPatience{1.25};
+    // How often evidence seen from outside the steps is looked for.
+    static constexpr Seconds evidenceCheckInterval{0.25};
 };
 
 } // namespace cendrel

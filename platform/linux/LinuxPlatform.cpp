@@ -159,7 +159,7 @@ std::optional<int> installNativePlatform(int argc, char** argv)
         limitation = "only X programs' input is watched";
         log->log("Cendrel: Wayland session; " + limitation);
     }
-    auto displayPower = std::make_shared<X11DisplayPower>(x, log);
+    auto displayPower = std::make_shared<X11DisplayPower>(x, log, runLoop);
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
@@ -175,7 +175,9 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     const std::string executable = runningExecutablePath();
     platform.loginItems = std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", executable,
                                                          installedDesktopEntry(executable));
-    platform.screenLocker = std::make_shared<Login1ScreenLocker>([displayPower] { return displayPower->switchOff(); });
+    platform.screenLocker =
+        std::make_shared<Login1ScreenLocker>([displayPower] { return displayPower->switchOff(); },
+                                             [displayPower] { return displayPower->keyboardHeldByAnother(); });
     platform.systemLog = log;
     installPlatform(std::move(platform));
     return std::nullopt;

@@ -207,6 +207,13 @@ public:
             return std::nullopt;
         return found->second;
     }
+    std::optional<std::string> text(const std::string& key) override
+    {
+        const auto found = sim_.textPreferences.find(key);
+        if (found == sim_.textPreferences.end())
+            return std::nullopt;
+        return found->second;
+    }
     ShortcutNotation notation() override { return shortcutNotation; }
     // ASCII only: the system's rules for the rest are the system's.
     std::string uppercase(const std::string& text) override
@@ -230,25 +237,51 @@ public:
         return std::nullopt;
     }
 
-    // --- Locking and the log ---
-    void lockSession(const std::function<void(LockFailure)>& onFailure) override
+    // --- Locking and the log: each step reports on the virtual clock ---
+    class Request final : public LockRequest {
+    public:
+        Request(SimPlatform& sim, std::string step) : sim_(sim), step_(std::move(step)) {}
+        ~Request() override { sim_.lockEvents.push_back("dropped " + step_); }
+        std::vector<std::unique_ptr<Timer>> replies;
+
+    private:
+        SimPlatform& sim_;
+        std::string step_;
+    };
+    std::unique_ptr<LockRequest> ask(const std::string& step, const std::string& event, LockReplyHandler onReply)
     {
-        sim_.lockEvents.push_back("lock");
+        sim_.lockEvents.push_back(event);
+        const auto found = sim_.lockSteps.find(step);
+        if (found == sim_.lockSteps.end())
+            return nullptr;
+        auto request = std::make_unique<Request>(sim_, event);
+        for (const LockReply& reply : found->second)
+            request->replies.push_back(sim_.runLoop_->scheduleTimer(
+                Seconds{reply.after}, false, [onReply, report = reply.report] { onReply(report); }));
+        return request;
+    }
+    std::unique_ptr<LockRequest> lockSession(LockReplyHandler onReply) override
+    {
         if (auto onLock = sim_.onLock)
             onLock();
-        if (sim_.lockFailure)
-            onFailure(*sim_.lockFailure);
-        sim_.lockEvents.push_back("released");
+        return ask("session", "session", std::move(onReply));
     }
-    std::optional<LockFailure> lockScreenSaver() override
+    std::unique_ptr<LockRequest> lockScreenSaver(const std::string& name, LockReplyHandler onReply) override
     {
-        sim_.lockEvents.push_back("screensaver");
-        return sim_.screenSaverFailure;
+        return ask(name, name, std::move(onReply));
     }
-    bool sleepDisplay() override
+    std::unique_ptr<LockRequest> runLockCommand(const std::vector<std::string>& argv, LockReplyHandler onReply) override
     {
-        sim_.lockEvents.push_back("sleep");
-        return !sim_.displaySleepFails;
+        std::string words;
+        for (const std::string& word : argv)
+            words += (words.empty() ? "" : "|") + word;
+        return ask(argv.at(0), words, std::move(onReply));
+    }
+    bool screenLooksLocked() override { return sim_.keyboardHeldByOther; }
+    bool switchDisplayOff() override
+    {
+        sim_.lockEvents.push_back("display off");
+        return !sim_.displayOffFails;
     }
     void log(std::string_view line) override { sim_.log.emplace_back(line); }
 

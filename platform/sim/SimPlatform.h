@@ -113,13 +113,23 @@ public:
     int loginItemChanges = 0;
 
     // --- Locking and the log -----------------------------------------------
-    std::optional<LockFailure> lockFailure;
-    std::optional<LockFailure> screenSaverFailure = LockFailure::unavailable;
-    bool displaySleepFails = false;
-    // Runs as each lock is requested, to look at what the user sees then.
+    // What a lock step reports, and how long after it was asked.
+    struct LockReply {
+        double after = 0;
+        LockReport report;
+    };
+    // By step: "session", a screen saver's bus name, a command's program. A
+    // step not listed is unavailable. The session lock works by default.
+    std::map<std::string, std::vector<LockReply>> lockSteps{
+        {"session", {{0, {LockReport::Outcome::locked, LockFailure::refused}}}}};
+    std::map<std::string, std::string> textPreferences;
+    bool keyboardHeldByOther = false;
+    bool displayOffFails = false;
+    // Runs as the session lock is asked, to look at what the user sees then.
     std::function<void()> onLock;
-    // "lock" for each lock request, "screensaver" and "sleep" for each
-    // fallback, "released" when the request is done, in order.
+    // Each step as it is asked ("session", a bus name, a command's words
+    // joined by '|'), "display off", and "dropped " and the step when its
+    // request is given back, in order.
     std::vector<std::string> lockEvents;
     std::vector<std::string> log;
 

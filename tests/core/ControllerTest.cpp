@@ -54,13 +54,13 @@ TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
     sim.choose("Arm Now");
     advance(2.0);
     ASSERT_TRUE(sim.panel.shown);
-    sim.lockFailure = LockFailure::unavailable;
+    sim.lockSteps.clear();
     const int before = sim.touches;
     sim.onLock = [&] { EXPECT_EQ(sim.touches, before) << "no status item, panel or hot-key call first"; };
     sim.sendInput();
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     EXPECT_FALSE(sim.panel.shown) << "whoever touched must not change the shortcut";
-    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
+    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"session", "display off"}));
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: could not open login.framework, falling back"}));
 }
 
@@ -76,84 +76,6 @@ TEST_F(ControllerTest, LockScreenNowLocksFirstThenDisarmsInEveryState)
     EXPECT_EQ(locks(), 2u);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     EXPECT_EQ(sim.watches, 0);
-}
-
-const char* screenSaverLine(LockFailure failure)
-{
-    switch (failure) {
-    case LockFailure::unavailable:
-        return "Cendrel: could not reach the screen saver, falling back";
-    case LockFailure::missing:
-        return "Cendrel: screen saver Lock not found, falling back";
-    case LockFailure::refused:
-        return "Cendrel: screen saver Lock failed, falling back";
-    }
-    return "";
-}
-
-struct FallbackCase {
-    SystemFlavor flavor;
-    LockFailure failure;
-    const char* line;
-};
-
-class LockFallbackTest : public SimTest, public ::testing::WithParamInterface<FallbackCase> {};
-
-TEST_P(LockFallbackTest, EachFailureHasItsLineAndTheDisplaySleeps)
-{
-    const bool freedesktop = GetParam().flavor == SystemFlavor::freedesktop;
-    sim.install(GetParam().flavor);
-    sim.lockFailure = GetParam().failure;
-    sim.screenSaverFailure = GetParam().failure;
-    ScreenLock::lock();
-    std::vector<std::string> lines{GetParam().line};
-    if (freedesktop)
-        lines.push_back(std::string(screenSaverLine(GetParam().failure)));
-    EXPECT_EQ(sim.log, lines);
-    EXPECT_EQ(sim.lockEvents, freedesktop ? (std::vector<std::string>{"lock", "screensaver", "sleep", "released"})
-                                          : (std::vector<std::string>{"lock", "sleep", "released"}));
-    EXPECT_TRUE(sim.notifications.empty());
-}
-
-TEST_F(SimTest, ScreenSaverThatLocksEndsTheFallbackOnlyOnFreedesktop)
-{
-    sim.install(SystemFlavor::freedesktop);
-    sim.lockFailure = LockFailure::refused;
-    sim.screenSaverFailure = std::nullopt;
-    ScreenLock::lock();
-    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "screensaver", "released"}));
-    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: login1 Lock failed, falling back"}));
-    sim.install(SystemFlavor::macOS);
-    sim.lockEvents.clear();
-    ScreenLock::lock();
-    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "sleep", "released"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, LockFallbackTest,
-                         ::testing::Values(FallbackCase{SystemFlavor::macOS, LockFailure::unavailable,
-                                                        "Cendrel: could not open login.framework, falling back"},
-                                           FallbackCase{SystemFlavor::macOS, LockFailure::missing,
-                                                        "Cendrel: SACLockScreenImmediate not found, falling back"},
-                                           FallbackCase{SystemFlavor::freedesktop, LockFailure::unavailable,
-                                                        "Cendrel: could not reach login1, falling back"},
-                                           FallbackCase{SystemFlavor::freedesktop, LockFailure::missing,
-                                                        "Cendrel: login1 Lock not found, falling back"},
-                                           FallbackCase{SystemFlavor::freedesktop, LockFailure::refused,
-                                                        "Cendrel: login1 Lock failed, falling back"}),
-                         [](const auto& row) { return "row" + std::to_string(row.index); });
-
-TEST_F(SimTest, LockThatWorksLogsNothingAndFailureOfEverythingIsTold)
-{
-    ScreenLock::lock();
-    EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"lock", "released"}));
-    EXPECT_TRUE(sim.log.empty());
-    sim.lockFailure = LockFailure::missing;
-    sim.displaySleepFails = true;
-    ScreenLock::lock();
-    ASSERT_EQ(sim.log.size(), 2u);
-    EXPECT_NE(sim.log[1].find("NOT locked"), std::string::npos);
-    ASSERT_EQ(sim.notifications.size(), 1u);
-    EXPECT_TRUE(sim.notifications[0].critical);
 }
 
 TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)

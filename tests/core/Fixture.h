@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppDelegate.h"
+#include "ScreenLock.h"
 #include "SimPlatform.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,13 @@ namespace cendrel {
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override { sim.install(); }
-    // Objects that reach the platform when they go must be released first.
-    void TearDown() override { uninstallPlatform(); }
+    // Objects that reach the platform when they go must be released first,
+    // and a lock still in progress ends.
+    void TearDown() override
+    {
+        advance(2 * ScreenLock::evidenceDeadline.count());
+        uninstallPlatform();
+    }
 
     void advance(double seconds) { sim.runLoop().advance(Seconds{seconds}); }
 
@@ -54,7 +60,7 @@ protected:
     }
     std::size_t locks() const
     {
-        return static_cast<std::size_t>(std::count(sim.lockEvents.begin(), sim.lockEvents.end(), "lock"));
+        return static_cast<std::size_t>(std::count(sim.lockEvents.begin(), sim.lockEvents.end(), "session"));
     }
 
     std::shared_ptr<AppDelegate> delegate;

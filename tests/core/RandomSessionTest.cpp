@@ -12,7 +12,8 @@ class RandomSessionTest : public ControllerTest, public ::testing::WithParamInte
 TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
 {
     std::mt19937 random(GetParam());
-    sim.lockFailure = GetParam() % 2 == 0 ? std::nullopt : std::optional(LockFailure::refused);
+    if (GetParam() % 2 != 0)
+        sim.lockSteps["session"] = {{0.5, {LockReport::Outcome::failed, LockFailure::refused}}};
     launch();
     std::size_t totalLocks = 0;
     constexpr int steps = 50'000;

@@ -1,19 +1,24 @@
 #!/usr/bin/python3
 """Stand-ins for the desktop's D-Bus services, for the end-to-end tests.
 
-  fake_services.py login1  ADDRESS LOG [--refuse]
+  fake_services.py login1  ADDRESS LOG [--refuse | --no-listener]
       org.freedesktop.login1 on a private system bus: each Lock call on
       /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
-      to LOG (or is refused with an error).
+      to LOG (or is refused with an error), and its LockedHint turns true
+      half a second later, as a desktop's locker makes it (or never, as on a
+      bare window manager).
   fake_services.py session ADDRESS LOG NOTIFICATIONS
       org.kde.StatusNotifierWatcher on a private session bus, with a host
       registered, so that Qt exports its tray icon and menu over D-Bus; each
       registered item's bus name is appended to LOG. And
       org.freedesktop.Notifications: each Notify call appends a line
       "application|summary|body" to NOTIFICATIONS, and to NOTIFICATIONS.ids
-      "number replaced icon urgency desktop-entry" (numbers from 1 up). With --screensaver LOCKS,
-      also org.freedesktop.ScreenSaver, whose Lock calls go to LOCKS as
-      login1's do.
+      "number replaced icon urgency desktop-entry" (numbers from 1 up). With
+      --screensaver LOCKS, also screen savers, whose Lock calls go to LOCKS as
+      login1's do, and their names to LOCKS.names: org.freedesktop.ScreenSaver,
+      or each --saver NAME:MODE, where MODE is "lock" (active once Lock
+      answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
+      never becomes active) or "refuse" (answers with an error).
 
 Each prints "ready" once its name is owned and runs until killed.
 """
@@ -52,18 +57,32 @@ def append(path, line):
 
 
 class Session(dbus.service.Object):
-    def __init__(self, bus, log, refuse):
+    def __init__(self, bus, log, mode):
         super().__init__(bus, "/org/freedesktop/login1/session/auto")
         self.log = log
-        self.refuse = refuse
+        self.mode = mode
+        self.locked = False
 
     @dbus.service.method(SESSION_IFACE, in_signature="", out_signature="")
     def Lock(self):
-        if self.refuse:
+        if self.mode == "--refuse":
             raise dbus.exceptions.DBusException(
                 "Interactive authentication required.",
                 name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
         append(self.log, "%.6f" % time.monotonic())
+        self.locked = False
+
+        def lock_screen_up():
+            self.locked = self.mode != "--no-listener"
+        # A locker's screen takes a moment to come up.
+        GLib.timeout_add(500, lock_screen_up)
+
+    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        if (interface, name) != (SESSION_IFACE, "LockedHint"):
+            raise dbus.exceptions.DBusException("no such property",
+                                                name="org.freedesktop.DBus.Error.UnknownProperty")
+        return dbus.Boolean(self.locked)
 
 
 class Notifications(dbus.service.Object):
@@ -82,14 +101,30 @@ class Notifications(dbus.service.Object):
         return dbus.UInt32(number)
 
 
-class ScreenSaver(dbus.service.Object):
-    def __init__(self, bus, log):
-        super().__init__(bus, "/org/freedesktop/ScreenSaver")
-        self.log = log
+def screen_saver(bus, name, mode, log):
+    """A screen saver serving NAME at its own path and interface."""
+    class ScreenSaver(dbus.service.Object):
+        active = False
 
-    @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="", out_signature="")
-    def Lock(self):
-        append(self.log, "%.6f" % time.monotonic())
+        @dbus.service.method(name, in_signature="", out_signature="", async_callbacks=("done", "error"))
+        def Lock(self, done, error):
+            append(log, "%.6f" % time.monotonic())
+            append(log + ".names", name)
+            if mode == "refuse":
+                error(dbus.exceptions.DBusException("no", name="org.freedesktop.DBus.Error.AccessDenied"))
+                return
+
+            def answer():
+                self.active = mode != "inactive"
+                done()
+            # A lock screen takes its time to come up; Lock answers once it is.
+            GLib.timeout_add(1500 if mode == "slow" else 0, answer)
+
+        @dbus.service.method(name, in_signature="", out_signature="b")
+        def GetActive(self):
+            return dbus.Boolean(self.active)
+
+    return dbus.service.BusName(name, bus), ScreenSaver(bus, "/" + name.replace(".", "/"))
 
 
 class Watcher(dbus.service.Object):
@@ -136,14 +171,16 @@ def main():
     bus = dbus.bus.BusConnection(address)
     if role == "login1":
         name = dbus.service.BusName("org.freedesktop.login1", bus)
-        service = Session(bus, log, "--refuse" in sys.argv[4:])
+        service = Session(bus, log, (sys.argv[4:] or [None])[0])
     else:
         name = (dbus.service.BusName("org.kde.StatusNotifierWatcher", bus),
                 dbus.service.BusName("org.freedesktop.Notifications", bus))
         service = (Watcher(bus, log), Notifications(bus, sys.argv[4]))
         if "--screensaver" in sys.argv:
-            name += (dbus.service.BusName("org.freedesktop.ScreenSaver", bus),)
-            service += (ScreenSaver(bus, sys.argv[sys.argv.index("--screensaver") + 1]),)
+            locks = sys.argv[sys.argv.index("--screensaver") + 1]
+            savers = [sys.argv[i + 1] for i, arg in enumerate(sys.argv) if arg == "--saver"]
+            for saver in savers or ["org.freedesktop.ScreenSaver:lock"]:
+                service += screen_saver(bus, *saver.split(":"), locks)
     print("ready", flush=True)
     GLib.MainLoop().run()
     del name, service

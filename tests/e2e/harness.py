@@ -5,9 +5,10 @@ off, so every fallback ends in "the screen is NOT locked"), a private system
 bus (with a fake login manager, or none) that can be frozen and restarted, a
 private session bus with a StatusNotifierWatcher (so Qt publishes the tray
 icon's menu over D-Bus, where the tests read and click it), a notification
-server and, when asked, a screen saver, and a temporary home. Everything is
+server and, when asked, screen savers, and a temporary home. Everything is
 stopped and removed on exit. All waits poll a condition with a deadline.
 """
+import argparse
 import logging
 import os
 import select
@@ -17,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 import dbus
 import dbus.bus
@@ -43,6 +45,17 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
   </policy>
 </busconfig>
 """
+
+def run_tests(module):
+    """Runs the named tests of a test module, given the binary and the helper."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--helper", required=True)
+    options, rest = parser.parse_known_args()
+    module.BINARY = os.path.abspath(options.binary)
+    module.HELPER = os.path.abspath(options.helper)
+    unittest.main(module=module, argv=[sys.argv[0], "-v"] + rest)
+
 
 class Timeout(AssertionError):
     pass
@@ -110,8 +123,12 @@ class Desktop:
         self.display = self._start_xvfb()
         self.restart_system_bus(self.login1)
         self.session_bus = self._start_bus("session")[1]
+        # True: org.freedesktop.ScreenSaver that locks; or "NAME:MODE" items
+        # (see fake_services.py).
+        savers = [] if self.screensaver in (False, True) else self.screensaver
         self._start_service(["session", self.session_bus, self.watcher_log, self.notify_log]
-                            + (["--screensaver", self.lock_log] if self.screensaver else []))
+                            + (["--screensaver", self.lock_log] if self.screensaver else [])
+                            + [argument for saver in savers for argument in ("--saver", saver)])
 
         env = {key: value for key, value in os.environ.items()
                if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
@@ -186,7 +203,8 @@ class Desktop:
 
     def restart_system_bus(self, login1="ok"):
         """A new system bus at the same address (which names no bus id, as a
-        real system's does not), with a fake login manager or none."""
+        real system's does not), with a fake login manager ("ok", "refuse",
+        "nolistener": accepts Lock, and nothing locks) or none."""
         for process in getattr(self, "system_processes", []):
             os.killpg(process.pid, signal.SIGKILL)
             process.wait()
@@ -194,7 +212,7 @@ class Desktop:
         self.system_bus = address.split(",guid=")[0]
         self.system_processes = [bus]
         if login1 is not None:
-            extra = ["--refuse"] if login1 == "refuse" else []
+            extra = {"refuse": ["--refuse"], "nolistener": ["--no-listener"]}.get(login1, [])
             self.system_processes.append(self._start_service(["login1", self.system_bus, self.lock_log] + extra))
 
     def freeze_system_bus(self):
@@ -264,6 +282,13 @@ class Desktop:
     def lock_count(self):
         with open(self.lock_log) as text:
             return len(text.read().split())
+
+    def screen_savers_asked(self):
+        """The names of the screen savers whose Lock was called, in order."""
+        if not os.path.exists(self.lock_log + ".names"):
+            return []
+        with open(self.lock_log + ".names") as text:
+            return text.read().split()
 
     def notifications(self):
         with open(self.notify_log) as text:

@@ -3,7 +3,6 @@
 
     test_cendrel.py --binary PATH --helper PATH [unittest names...]
 """
-import argparse
 import contextlib
 import math
 import os
@@ -14,7 +13,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import SCREEN, Desktop, read_line, wait_for  # noqa: E402
+from harness import SCREEN, Desktop, read_line, run_tests, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -536,16 +535,5 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertIsNone(desk.app.poll())
 
 
-def main():
-    global BINARY, HELPER
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--helper", required=True)
-    options, rest = parser.parse_known_args()
-    BINARY = os.path.abspath(options.binary)
-    HELPER = os.path.abspath(options.helper)
-    unittest.main(argv=[sys.argv[0], "-v"] + rest)
-
-
 if __name__ == "__main__":
-    main()
+    run_tests(sys.modules[__name__])

@@ -1,7 +1,9 @@
 // A second X client for the end-to-end tests: holds a key grab the way
-// another program would, or chooses a layout as a layout switcher does.
+// another program would, the whole keyboard the way a screen locker does, or
+// chooses a layout as a layout switcher does.
 //   x11_helper grab <keycode> <modifiers>   grabs, prints "grabbed", then "pressed" for each
 //                                           press the grab takes, until stdin closes
+//   x11_helper grab-keyboard                grabs the keyboard until the display goes
 //   x11_helper group <index>                locks the keyboard's layout (XKB group) to that one
 #include <xcb/xcb.h>
 // xkb.h names a member `explicit`, which C++ reserves.
@@ -52,6 +54,20 @@ int grab(xcb_connection_t* connection, xcb_window_t root, int keycode, int modif
     return 0;
 }
 
+int grabKeyboard(xcb_connection_t* connection, xcb_window_t root)
+{
+    auto* reply = xcb_grab_keyboard_reply(
+        connection, xcb_grab_keyboard(connection, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+        nullptr);
+    const bool grabbed = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    std::free(reply);
+    if (!grabbed)
+        return 1;
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection))
+        std::free(event);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -78,6 +94,8 @@ int main(int argc, char** argv)
         xcb_generic_error_t* error = xcb_request_check(connection, cookie);
         status = error != nullptr ? 1 : 0;
         std::free(error);
+    } else if (command == "grab-keyboard") {
+        status = grabKeyboard(connection, root);
     }
     xcb_disconnect(connection);
     return status;

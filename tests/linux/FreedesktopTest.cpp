@@ -4,6 +4,7 @@
 #include "freedesktop/Login1ScreenLocker.h"
 #include "freedesktop/QtRecorderPanel.h"
 #include "freedesktop/QtRunLoop.h"
+#include "freedesktop/ScreenSaverLock.h"
 #include "freedesktop/TrayStatusBar.h"
 
 #include <QAction>
@@ -83,21 +84,27 @@ TEST(Login1Test, ErrorsSayWhetherTheLockIsThere)
         {"org.freedesktop.DBus.Error.AccessDenied", LockFailure::refused},
     };
     for (const auto& [name, failure] : rows)
-        EXPECT_EQ(lockFailureFromError(QString::fromLatin1(name)), failure) << name;
+        EXPECT_EQ(lockFailureFromError(name), failure) << name;
 }
 
-TEST(Login1Test, BusAddressGivesItsFirstUnixSocket)
+TEST(ScreenSaverTest, ObjectPathFollowsTheBusName)
 {
-    using namespace std::string_literals;
+    EXPECT_EQ(screenSaverPath("org.freedesktop.ScreenSaver"), "/org/freedesktop/ScreenSaver");
+    EXPECT_EQ(screenSaverPath("org.cinnamon.ScreenSaver"), "/org/cinnamon/ScreenSaver");
+}
+
+TEST_F(FilesTest, LockCommandIsTheTextAsWritten)
+{
     const std::pair<const char*, std::optional<std::string>> rows[] = {
-        {"unix:path=/run/dbus/system_bus_socket", "/run/dbus/system_bus_socket"},
-        {"tcp:host=h,port=1;unix:runtime=yes;unix:guid=0f,path=/tmp/a%2cb%3Bc%25", "/tmp/a,b;c%"},
-        {"unix:abstract=/tmp/dbus-x,guid=1", "\0/tmp/dbus-x"s},
-        {"unix:path=/tmp/bad%2", std::nullopt},
-        {"tcp:host=localhost,port=1", std::nullopt},
+        {"lock.command=i3lock -c 000000", "i3lock -c 000000"},
+        {"lock.command=\"sh -c 'a, b' \\\"c\\\" d\\\\e\"", "sh -c 'a, b' \"c\" d\\e"},
+        {"lock.command=slock, now", "slock, now"},
+        {"lock.commands=slock", std::nullopt},
     };
-    for (const auto& [address, socket] : rows)
-        EXPECT_EQ(unixSocketOfBusAddress(address), socket) << address;
+    for (const auto& [line, text] : rows) {
+        writeAll(prefsPath, QByteArray("[General]\n") + line + "\n");
+        EXPECT_EQ(IniPreferences(prefsPath.toStdString()).text("lock.command"), text) << line;
+    }
 }
 
 TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)

@@ -43,6 +43,20 @@ std::optional<std::int64_t> IniPreferences::integer(const std::string& key)
     return static_cast<std::int64_t>(number);
 }
 
+std::optional<std::string> IniPreferences::text(const std::string& key)
+{
+    if (unusable_)
+        return std::nullopt;
+    // QSettings would make a list of a value with a comma in it; the raw
+    // text is what the user wrote.
+    const QVariant value = settings_->value(QString::fromStdString(key));
+    if (!value.isValid())
+        return std::nullopt;
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", ")).toStdString();
+    return value.toString().toStdString();
+}
+
 bool IniPreferences::setInteger(const std::string& key, std::int64_t value)
 {
     const QString file = QString::fromStdString(path_);

@@ -18,6 +18,7 @@ public:
 
     std::optional<std::int64_t> integer(const std::string& key) override;
     bool setInteger(const std::string& key, std::int64_t value) override;
+    std::optional<std::string> text(const std::string& key) override;
 
 private:
     std::string path_;

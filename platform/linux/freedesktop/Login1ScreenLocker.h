@@ -1,40 +1,35 @@
-// The session lock through logind, then the desktop's screen saver, and the
-// display-off stand-in.
+// The lock steps of a freedesktop session: login1, the screen savers on the
+// session bus and a lock command, with the display-off stand-in and the
+// evidence the X server gives.
 #pragma once
 
 #include "ScreenLocker.h"
 
-#include <chrono>
 #include <functional>
-#include <optional>
-#include <string>
 #include <string_view>
-
-class QString;
 
 namespace cendrel {
 
-// What a D-Bus error from the Lock call means for the lock.
-LockFailure lockFailureFromError(const QString& errorName);
-// The socket a D-Bus address list names first among its unix addresses (an
-// abstract name begins with a NUL byte); nothing when it names none.
-std::optional<std::string> unixSocketOfBusAddress(std::string_view addresses);
+// What a D-Bus error in answer to a Lock call means for the lock.
+LockFailure lockFailureFromError(std::string_view errorName);
 
 class Login1ScreenLocker final : public ScreenLocker {
 public:
-    // `switchDisplayOff` is the stand-in: true when the display went off.
-    explicit Login1ScreenLocker(std::function<bool()> switchDisplayOff);
+    // `switchDisplayOff`: true when the display went off.
+    // `keyboardHeldByAnother`: true when another client holds the keyboard.
+    Login1ScreenLocker(std::function<bool()> switchDisplayOff, std::function<bool()> keyboardHeldByAnother);
 
-    // Never holds the caller more than a second.
-    void lockSession(const std::function<void(LockFailure)>& onFailure) override;
-    // org.freedesktop.ScreenSaver on the session bus, in what is left of the
-    // session lock's second.
-    std::optional<LockFailure> lockScreenSaver() override;
-    bool sleepDisplay() override;
+    // Session.Lock on the caller's own session; evidence is LockedHint.
+    std::unique_ptr<LockRequest> lockSession(LockReplyHandler onReply) override;
+    std::unique_ptr<LockRequest> lockScreenSaver(const std::string& name, LockReplyHandler onReply) override;
+    std::unique_ptr<LockRequest> runLockCommand(const std::vector<std::string>& argv,
+                                                LockReplyHandler onReply) override;
+    bool screenLooksLocked() override;
+    bool switchDisplayOff() override;
 
 private:
     std::function<bool()> switchDisplayOff_;
-    std::chrono::steady_clock::time_point deadline_;
+    std::function<bool()> keyboardHeldByAnother_;
 };
 
 } // namespace cendrel

@@ -1,30 +1,131 @@
-// Lock of org.freedesktop.ScreenSaver on /org/freedesktop/ScreenSaver, which
-// the lockers of KDE, Xfce, Cinnamon and MATE answer. Gap: GNOME's proxy of
-// that name offers no Lock (its own is org.gnome.ScreenSaver); there login1
-// has locked first.
+// Lock of a screen saver on the session bus by its well-known name, through
+// Qt D-Bus, asynchronously. KDE's and Xfce's lockers own
+// org.freedesktop.ScreenSaver; GNOME's proxy of that name offers no Lock (its
+// own is org.gnome.ScreenSaver); Debian's MATE and Cinnamon lockers own only
+// their own names. KDE answers Lock only once its lock screen is up, a second
+// or more later, so the call is given as long as the lock as a whole.
 #include "ScreenSaverLock.h"
 
 #include "Login1ScreenLocker.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QTimer>
+
+#include <algorithm>
+#include <vector>
 
 namespace cendrel {
 
-std::optional<LockFailure> lockScreenSaver(std::chrono::milliseconds limit)
+namespace {
+
+constexpr int answerLimitMs = 5000;
+constexpr int activeIntervalMs = 250;
+
+class ScreenSaverRequest final : public LockRequest {
+public:
+    ScreenSaverRequest(const std::string& name, LockReplyHandler onReply)
+        : name_(QString::fromStdString(name)), path_(QString::fromStdString(screenSaverPath(name))),
+          onReply_(std::move(onReply))
+    {
+        QObject::connect(&activePoll_, &QTimer::timeout, [this] { askActive(); });
+    }
+
+    void start()
+    {
+        QDBusMessage owned = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+        owned << name_;
+        send(owned, [this](const QDBusMessage& reply) {
+            if (reply.type() != QDBusMessage::ReplyMessage || !reply.arguments().value(0).toBool()) {
+                finish({LockReport::Outcome::failed, LockFailure::unavailable});
+                return;
+            }
+            send(method(QStringLiteral("Lock")), [this](const QDBusMessage& lockReply) {
+                if (lockReply.type() != QDBusMessage::ReplyMessage) {
+                    finish({LockReport::Outcome::failed, lockFailureFromError(lockReply.errorName().toStdString())});
+                    return;
+                }
+                onReply_({LockReport::Outcome::accepted, LockFailure::refused});
+                askActive();
+                activePoll_.start(activeIntervalMs);
+            });
+        });
+    }
+
+private:
+    QDBusMessage method(const QString& member) const
+    {
+        return QDBusMessage::createMethodCall(name_, path_, name_, member);
+    }
+
+    void send(const QDBusMessage& message, std::function<void(const QDBusMessage&)> onAnswer)
+    {
+        auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message, answerLimitMs));
+        watchers_.emplace_back(watcher);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [this, watcher, onAnswer] {
+            const QDBusMessage reply = watcher->reply();
+            std::erase_if(watchers_, [watcher](const auto& each) { return each.get() == watcher; });
+            if (onReply_)
+                onAnswer(reply);
+        });
+    }
+
+    void askActive()
+    {
+        if (asking_)
+            return;
+        asking_ = true;
+        send(method(QStringLiteral("GetActive")), [this](const QDBusMessage& reply) {
+            asking_ = false;
+            if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool())
+                finish({LockReport::Outcome::locked, LockFailure::refused});
+        });
+    }
+
+    void finish(LockReport report)
+    {
+        activePoll_.stop();
+        if (const auto onReply = std::exchange(onReply_, nullptr))
+            onReply(report);
+    }
+
+    struct Later {
+        void operator()(QDBusPendingCallWatcher* watcher) const
+        {
+            watcher->disconnect();
+            watcher->deleteLater();
+        }
+    };
+
+    QString name_;
+    QString path_;
+    LockReplyHandler onReply_;
+    // Deleted on a later pass: one of them may be the one reporting.
+    std::vector<std::unique_ptr<QDBusPendingCallWatcher, Later>> watchers_;
+    QTimer activePoll_;
+    bool asking_ = false;
+};
+
+} // namespace
+
+std::string screenSaverPath(const std::string& name)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return LockFailure::unavailable;
-    const QDBusMessage lock = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
-        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Lock"));
-    // Block, not BlockWithGui: no event of ours is handled while we wait, so
-    // nothing can start a second lock from inside this one.
-    const QDBusMessage reply = bus.call(lock, QDBus::Block, static_cast<int>(limit.count()));
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return std::nullopt;
-    return lockFailureFromError(reply.errorName());
+    std::string path = "/" + name;
+    std::replace(path.begin(), path.end(), '.', '/');
+    return path;
+}
+
+std::unique_ptr<LockRequest> askScreenSaver(const std::string& name, LockReplyHandler onReply)
+{
+    if (!QDBusConnection::sessionBus().isConnected())
+        return nullptr;
+    auto request = std::make_unique<ScreenSaverRequest>(name, std::move(onReply));
+    request->start();
+    return request;
 }
 
 } // namespace cendrel
