@@ -32,6 +32,10 @@ struct Notice {
     std::string body;
 };
 
+// What another start of the program asks of the running one (`cendrel
+// --toggle`, `--arm`, `--disarm`).
+enum class Request { toggle, arm, disarm };
+
 class Application {
 public:
     Application() = default;
@@ -55,6 +59,10 @@ public:
     virtual void notify(const Notice& notice) = 0;
     // Keeps timers on time until the activity is released.
     virtual std::unique_ptr<Activity> beginActivity(std::string_view reason) = 0;
+    // Calls `onRequest` on the main thread for each request that reaches the
+    // running program from outside. Where none can reach it, nothing is
+    // ever called.
+    virtual void listenForRequests(std::function<void(Request)> onRequest) { (void)onRequest; }
 };
 
 } // namespace cendrel

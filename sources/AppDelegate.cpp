@@ -69,6 +69,10 @@ void AppDelegate::applicationDidFinishLaunching()
             self->updateForState(state);
     };
     monitor->onTrigger = action(&AppDelegate::lockedByInput);
+    platform().application->listenForRequests([weak = weak_from_this()](Request request) {
+        if (auto self = weak.lock())
+            self->handleRequest(request);
+    });
     recorder->keyPressLocks = [weak = std::weak_ptr(monitor)] {
         auto armMonitor = weak.lock();
         return armMonitor && armMonitor->reportInput();
@@ -90,6 +94,15 @@ void AppDelegate::armFromMenu()
     if (menuArmingBlocked)
         return;
     monitor->arm();
+}
+
+void AppDelegate::handleRequest(Request request)
+{
+    const bool idle = monitor->state() == ArmMonitor::State::idle;
+    if (request == Request::disarm || (request == Request::toggle && !idle))
+        monitor->disarm();
+    else if (!menuArmingBlocked)
+        monitor->arm();
 }
 
 void AppDelegate::lockNow()

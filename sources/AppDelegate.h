@@ -46,6 +46,7 @@ private:
     void menuWillOpen();
     void menuDidClose();
     void lockedByInput();
+    void handleRequest(Request request);
     std::optional<std::string> handleCapture(const Shortcut& captured);
     bool shortcutWorks() const;
 
@@ -62,7 +63,8 @@ private:
     // Whether key presses can be seen while armed, as found at the last arming.
     bool keysWatched = true;
     // Set when input locked the screen while the menu may be on screen: the
-    // menu's report of that same click must not arm the guard again.
+    // menu's report of that same click, or the command a desktop shortcut
+    // started with that same key press, must not arm the guard again.
     bool menuArmingBlocked = false;
     std::unique_ptr<Timer> menuArmingUnblock;
 };

@@ -5,6 +5,7 @@
 #include "Platform.h"
 
 #include "freedesktop/IniPreferences.h"
+#include "freedesktop/InstanceRequests.h"
 #include "freedesktop/Login1ScreenLocker.h"
 #include "freedesktop/QtApplication.h"
 #include "freedesktop/QtRecorderPanel.h"
@@ -35,13 +36,16 @@ namespace cendrel {
 
 namespace {
 
-constexpr const char* usage = "Usage: cendrel [--help | --version]\n"
+constexpr const char* usage = "Usage: cendrel [--toggle | --arm | --disarm | --help | --version]\n"
                               "\n"
                               "Guards a computer left unlocked for a moment. Arm it with its shortcut\n"
                               "(Alt+Super+L unless changed) or from its tray menu and take your hands off:\n"
                               "after 2 seconds any click, key press, scroll or pointer drift locks the\n"
                               "screen. Needs an X11 session.\n"
                               "\n"
+                              "      --toggle   arm the running Cendrel when idle, disarm it otherwise\n"
+                              "      --arm      arm the running Cendrel\n"
+                              "      --disarm   disarm the running Cendrel\n"
                               "  -h, --help     print this help and exit\n"
                               "      --version  print the version and exit\n";
 
@@ -60,6 +64,8 @@ std::optional<int> answerCommandLine(int argc, char** argv)
         std::fputs("cendrel " CENDREL_VERSION "\n", stdout);
         return 0;
     }
+    if (const auto request = requestFromOption(option); argc == 2 && request)
+        sendRequest(argc, argv, *request);
     std::fputs("cendrel: unrecognised command line:", stderr);
     for (int i = 1; i < argc; ++i) {
         std::fputc(' ', stderr);
@@ -142,11 +148,14 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     // QApplication keeps a reference to argc for its whole life. It is never
     // destroyed, like the platform built on it: its widgets outlive main().
     static int qtArgc = argc;
-    static QApplication* application = new QApplication(qtArgc, argv);
-    (void)application;
+    static QApplication* qtApplication = new QApplication(qtArgc, argv);
+    (void)qtApplication;
     QApplication::setApplicationName(QStringLiteral("Cendrel"));
     // Window managers and docks match our windows to cendrel.desktop.
     QGuiApplication::setDesktopFileName(QStringLiteral("cendrel"));
+    auto application = std::make_shared<QtApplication>();
+    // Ready before the name is ours: a request may follow at once.
+    receiveRequests(application->requestListener);
     if (anotherInstanceRuns())
         return 0;
     x->attachToEventLoop();
@@ -163,7 +172,7 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
-    platform.application = std::make_shared<QtApplication>();
+    platform.application = application;
     platform.runLoop = runLoop;
     platform.input = X11Input::create(x, hotKeys, limitation);
     platform.screens = std::make_shared<X11Screens>();

@@ -28,6 +28,7 @@ public:
     };
     std::vector<std::shared_ptr<Registration>> registrations;
     std::vector<std::shared_ptr<std::function<void()>>> watches;
+    std::function<void(Request)> requestListener;
     ShortcutNotation shortcutNotation = ShortcutNotation::glyphs;
 
     // A token that runs `release` when dropped.
@@ -53,6 +54,7 @@ public:
         sim_.alerts.emplace_back(message, information);
     }
     void notify(const Notice& notice) override { sim_.notifications.push_back(notice); }
+    void listenForRequests(std::function<void(Request)> onRequest) override { requestListener = std::move(onRequest); }
     std::unique_ptr<Activity> beginActivity(std::string_view) override
     {
         ++sim_.activities;
@@ -209,6 +211,14 @@ void SimPlatform::install(SystemFlavor flavor)
     backend_->shortcutNotation = flavor == SystemFlavor::macOS ? ShortcutNotation::glyphs : ShortcutNotation::names;
     const auto& b = backend_;
     installPlatform(Platform{flavor, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
+}
+
+bool SimPlatform::sendRequest(Request request)
+{
+    if (!backend_->requestListener)
+        return false;
+    backend_->requestListener(request);
+    return true;
 }
 
 void SimPlatform::sendInput()

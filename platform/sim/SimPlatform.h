@@ -32,6 +32,8 @@ public:
     std::vector<std::pair<std::string, std::string>> alerts;
     std::vector<Notice> notifications;
     int activities = 0;
+    // Another start of the program asks this one; false when nothing listens.
+    bool sendRequest(Request request);
 
     // --- Input and screens ------------------------------------------------
     Point pointer{700, 450};
