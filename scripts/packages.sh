@@ -4,7 +4,7 @@
 CENDREL_BUILD_PACKAGES=(
     cmake g++ pkg-config
     qt6-base-dev libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-dpms0-dev
-    libxkbcommon-dev libxkbcommon-x11-dev
+    libxkbcommon-dev libxkbcommon-x11-dev libwayland-dev libwayland-bin
 )
 
 # Besides, for the tests, the package and the figures.
@@ -12,6 +12,7 @@ CENDREL_TEST_PACKAGES=(
     clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev
     xvfb xfonts-base xdotool dbus python3 python3-dbus python3-gi
     dpkg-dev desktop-file-utils
+    sway wtype wayland-protocols
 )
 
 # Runs a command as root, through sudo when we are not.

@@ -69,6 +69,10 @@ void AppDelegate::applicationDidFinishLaunching()
             self->updateForState(state);
     };
     monitor->onTrigger = action(&AppDelegate::lockedByInput);
+    monitor->onRefusal = [weak = weak_from_this()](const std::string& why) {
+        if (auto self = weak.lock())
+            self->refuseArming(why);
+    };
     platform().application->listenForRequests([weak = weak_from_this()](Request request) {
         if (auto self = weak.lock())
             self->handleRequest(request);
@@ -103,6 +107,15 @@ void AppDelegate::handleRequest(Request request)
         monitor->disarm();
     else if (!menuArmingBlocked)
         monitor->arm();
+}
+
+void AppDelegate::refuseArming(const std::string& why)
+{
+    const Platform& system = platform();
+    refusal = why;
+    system.systemLog->log("Cendrel: cannot arm: " + why);
+    system.application->notify({NoticeSubject::arming, false, "Cendrel cannot arm", "Cendrel cannot arm: " + why});
+    rebuildMenu();
 }
 
 void AppDelegate::lockNow()
@@ -200,6 +213,7 @@ void AppDelegate::setupStatusItem()
 void AppDelegate::updateForState(ArmMonitor::State state)
 {
     if (state == ArmMonitor::State::arming) {
+        refusal.clear();
         keysWatched = platform().input->canWatchKeyPresses();
         if (!keysWatched)
             platform().systemLog->log("Cendrel: key presses cannot be watched; only the pointer guards while armed");
@@ -212,6 +226,8 @@ std::string AppDelegate::statusLine(const std::string& shortcutText) const
 {
     switch (monitor->state()) {
     case ArmMonitor::State::idle:
+        if (!refusal.empty())
+            return "Idle — cannot arm: " + refusal;
         if (!shortcutWorks())
             return "Idle — " + shortcutText + " is not active, use Arm Now";
         return "Idle — press " + shortcutText + " to arm";
@@ -231,6 +247,8 @@ std::string AppDelegate::toolTip(const std::string& shortcutText) const
 {
     switch (monitor->state()) {
     case ArmMonitor::State::idle:
+        if (!refusal.empty())
+            return "Cendrel cannot arm: " + refusal;
         return "Cendrel: idle, " + shortcutText + (shortcutWorks() ? " arms" : " is not active");
     case ArmMonitor::State::arming:
         return "Cendrel: arming";

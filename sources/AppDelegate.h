@@ -47,6 +47,7 @@ private:
     void menuDidClose();
     void lockedByInput();
     void handleRequest(Request request);
+    void refuseArming(const std::string& why);
     std::optional<std::string> handleCapture(const Shortcut& captured);
     bool shortcutWorks() const;
 
@@ -60,6 +61,8 @@ private:
     Shortcut shortcut;
     // Where the "Launch at Login" entry sits in the current menu.
     std::optional<std::size_t> loginMenuItem;
+    // Why the last attempt to arm was refused; empty once arming went ahead.
+    std::string refusal;
     // Whether key presses can be seen while armed, as found at the last arming.
     bool keysWatched = true;
     // Set when input locked the screen while the menu may be on screen: the

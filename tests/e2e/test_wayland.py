@@ -1,0 +1,150 @@
+#!/usr/bin/python3
+"""End-to-end tests of the input watch in a Wayland session: the cendrel
+binary beside a headless sway 1.7, which offers org_kde_kwin_idle, with
+key presses from wtype and idle inhibitors from a helper client. The X server
+of the private desktop stands in for XWayland (the tray, the hot key).
+
+    test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
+"""
+import argparse
+import glob
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Desktop, read_line, wait_for  # noqa: E402
+
+BINARY = None
+HELPER = None
+WAYLAND_HELPER = None
+GRACE = 2.0
+QUIET = 0.5
+ARMED = "● Armed — any input will lock (any pointer movement locks)"
+SILENCED = "a program is keeping the screen awake, so input cannot be seen"
+
+
+class Sway:
+    """A headless sway on the desktop, run as nobody: sway refuses root."""
+
+    def __init__(self, desk):
+        self.desk = desk
+        self.runtime = os.path.join(desk.dir, "sway")
+        os.makedirs(self.runtime, mode=0o700)
+        shutil.chown(self.runtime, "nobody", "nogroup")
+        os.chmod(desk.dir, 0o755)
+        config = os.path.join(self.runtime, "config")
+        with open(config, "w") as text:
+            text.write("output * bg #000000 solid_color\n")
+        env = {"PATH": "/usr/bin:/bin", "HOME": self.runtime, "XDG_RUNTIME_DIR": self.runtime,
+               "WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"}
+        with open(os.path.join(desk.dir, "sway.log"), "w") as log:
+            self.process = desk._spawn(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                        "sway", "-c", config], env=env, stdout=subprocess.DEVNULL, stderr=log)
+        socket = wait_for(lambda: [path for path in glob.glob(os.path.join(self.runtime, "wayland-*"))
+                                   if not path.endswith(".lock")], 15, "sway's socket")[0]
+        # An absolute WAYLAND_DISPLAY needs no runtime directory of ours.
+        desk.env["WAYLAND_DISPLAY"] = socket
+
+    def type(self, text):
+        subprocess.run(["wtype", text], env=self.desk.env, check=True, timeout=10)
+
+    def inhibit(self):
+        """A client holding an idle inhibitor until the returned process's stdin closes."""
+        process = self.desk._spawn([WAYLAND_HELPER, "inhibit"], env=self.desk.env, stdin=subprocess.PIPE,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        line = read_line(process.stdout, 10, "inhibitor")
+        if line != "inhibiting":
+            raise AssertionError("inhibitor said %r" % line)
+        return process
+
+
+class CendrelWayland(unittest.TestCase):
+    def verb(self, desk, name):
+        result = subprocess.run([BINARY, "--" + name], env=desk.env, capture_output=True, text=True, timeout=15)
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+
+    def start(self, desk):
+        sway = Sway(desk)
+        desk.launch()
+        self.assertEqual(desk.log_lines(), ["Cendrel: Wayland session; input is watched through org_kde_kwin_idle"])
+        return sway
+
+    def arm(self, desk):
+        self.verb(desk, "arm")
+        desk.wait_for_status(ARMED, timeout=GRACE + 5)
+
+    def test_key_press_while_armed_locks_once_and_one_in_the_grace_period_does_not(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            self.verb(desk, "arm")
+            desk.wait_for_status("Arming…")
+            sway.type("a")
+            desk.wait_for_status(ARMED, timeout=GRACE + 5)
+            self.assertEqual(desk.lock_count(), 0)
+            sway.type("b")
+            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+            time.sleep(QUIET)
+            self.assertEqual(desk.lock_count(), 1)
+            self.assertTrue(desk.status_line().startswith("Idle — "), desk.status_line())
+            sway.type("c")
+            time.sleep(QUIET)
+            self.assertEqual(desk.lock_count(), 1, "idle again: nothing watches")
+
+    def test_arming_with_an_inhibitor_refuses_and_says_why_until_it_is_gone(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            inhibitor = sway.inhibit()
+            self.verb(desk, "arm")
+            desk.wait_for_status("Idle — cannot arm: " + SILENCED, timeout=5)
+            self.assertEqual(desk.notifications(), ["Cendrel|Cendrel cannot arm|Cendrel cannot arm: " + SILENCED])
+            self.assertEqual(desk.log_lines()[-1], "Cendrel: cannot arm: " + SILENCED)
+            inhibitor.stdin.close()
+            inhibitor.wait(5)
+            self.arm(desk)
+            self.assertEqual(desk.lock_count(), 0)
+
+    def test_inhibitor_that_appears_while_armed_locks(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            self.arm(desk)
+            sway.inhibit()
+            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+            self.assertEqual(desk.log_lines()[1], "Cendrel: lost sight of input: " + SILENCED + "; locking")
+            time.sleep(QUIET)
+            self.assertEqual(desk.lock_count(), 1)
+
+    def test_compositor_that_dies_while_armed_locks_and_arming_then_refuses(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            self.arm(desk)
+            os.killpg(sway.process.pid, signal.SIGKILL)
+            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+            self.assertEqual(desk.log_lines()[1],
+                             "Cendrel: lost sight of input: the connection to the compositor closed; locking")
+            # Asked again until the touch that locked is long enough ago to arm.
+            refused = "Idle — cannot arm: the connection to the compositor closed, so input cannot be seen"
+            wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith(refused), 10, refused)
+            self.assertEqual(desk.lock_count(), 1)
+            self.assertIsNone(desk.app.poll())
+
+
+def main():
+    global BINARY, HELPER, WAYLAND_HELPER
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--helper", required=True)
+    parser.add_argument("--wayland-helper", required=True)
+    options, rest = parser.parse_known_args()
+    BINARY = os.path.abspath(options.binary)
+    HELPER = os.path.abspath(options.helper)
+    WAYLAND_HELPER = os.path.abspath(options.wayland_helper)
+    unittest.main(argv=[sys.argv[0], "-v"] + rest)
+
+
+if __name__ == "__main__":
+    main()
