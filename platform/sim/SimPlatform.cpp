@@ -62,6 +62,7 @@ public:
     }
 
     // --- Input and screens ---
+    std::string whyInputIsUnseen() override { return sim_.inputUnseen; }
     std::unique_ptr<InputWatch> watchInput(std::function<void()> onInput) override
     {
         if (sim_.watchFails)

@@ -40,6 +40,8 @@ public:
     bool keysWatchable = true;
     std::string watchLimitation;
     bool watchFails = false;
+    // Why no watch could see input now; empty when one could.
+    std::string inputUnseen;
     int watches = 0;
     std::vector<Rect> screens{{0, 0, 1440, 900}};
     std::optional<Rect> mainScreen = Rect{0, 0, 1440, 900};
