@@ -45,7 +45,7 @@ constexpr const char* usage = "Usage: cendrel [--toggle | --arm | --disarm | --h
                               "Guards a computer left unlocked for a moment. Arm it with its shortcut\n"
                               "(Alt+Super+L unless changed) or from its tray menu and take your hands off:\n"
                               "after 2 seconds any click, key press, scroll or pointer drift locks the\n"
-                              "screen. Needs an X11 session.\n"
+                              "screen. Needs an X server (XWayland in a Wayland session).\n"
                               "\n"
                               "      --toggle   arm the running Cendrel when idle, disarm it otherwise\n"
                               "      --arm      arm the running Cendrel\n"
