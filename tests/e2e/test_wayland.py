@@ -55,6 +55,13 @@ class Sway:
     def type(self, text):
         subprocess.run(["wtype", text], env=self.desk.env, check=True, timeout=10)
 
+    def touch(self, kind):
+        """A key press (wtype), or a pointer motion, click or scroll."""
+        if kind == "key":
+            self.type("k")
+        else:
+            subprocess.run([WAYLAND_HELPER, kind], env=self.desk.env, check=True, timeout=10)
+
     def inhibit(self):
         """A client holding an idle inhibitor until the returned process's stdin closes."""
         process = self.desk._spawn([WAYLAND_HELPER, "inhibit"], env=self.desk.env, stdin=subprocess.PIPE,
@@ -80,23 +87,28 @@ class CendrelWayland(unittest.TestCase):
         self.verb(desk, "arm")
         desk.wait_for_status(ARMED, timeout=GRACE + 5)
 
-    def test_key_press_while_armed_locks_once_and_one_in_the_grace_period_does_not(self):
+    def test_each_touch_while_armed_locks_once_and_one_in_the_grace_period_does_not(self):
         with Desktop(BINARY, HELPER) as desk:
             sway = self.start(desk)
-            self.verb(desk, "arm")
-            desk.wait_for_status("Arming…")
-            sway.type("a")
-            desk.wait_for_status(ARMED, timeout=GRACE + 5)
-            time.sleep(PROBES)
-            self.assertEqual((desk.lock_count(), desk.status_line()), (0, ARMED), "untouched, it stays armed")
-            sway.type("b")
-            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
-            time.sleep(QUIET)
-            self.assertEqual(desk.lock_count(), 1)
-            self.assertTrue(desk.status_line().startswith("Idle — "), desk.status_line())
-            sway.type("c")
-            time.sleep(QUIET)
-            self.assertEqual(desk.lock_count(), 1, "idle again: nothing watches")
+            for locks, kind in enumerate(["key", "motion", "click", "scroll"]):
+                self.verb(desk, "arm")
+                desk.wait_for_status("Arming…")
+                sway.touch(kind)
+                desk.wait_for_status(ARMED, timeout=GRACE + 5)
+                if locks == 0:
+                    time.sleep(PROBES)
+                    self.assertEqual((desk.lock_count(), desk.status_line()), (0, ARMED), "untouched, it stays armed")
+                sway.touch(kind)
+                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
+                time.sleep(QUIET)
+                self.assertEqual(desk.lock_count(), locks + 1, kind)
+                self.assertTrue(desk.status_line().startswith("Idle — "), desk.status_line())
+                sway.touch(kind)
+                time.sleep(QUIET)
+                self.assertEqual(desk.lock_count(), locks + 1, "idle again: nothing watches")
+                # The touch that locked keeps a request to arm away for a second.
+                wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith("Arming…"), 5, "arming")
+                self.verb(desk, "disarm")
 
     def test_arming_with_an_inhibitor_refuses_and_says_why_until_it_is_gone(self):
         with Desktop(BINARY, HELPER) as desk:
