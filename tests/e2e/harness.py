@@ -8,6 +8,7 @@ icon's menu over D-Bus, where the tests read and click it), a notification
 server and, when asked, a screen saver, and a temporary home. Everything is
 stopped and removed on exit. All waits poll a condition with a deadline.
 """
+import argparse
 import logging
 import os
 import select
@@ -17,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 import dbus
 import dbus.bus
@@ -358,3 +360,15 @@ class Desktop:
         if line != "grabbed":
             raise AssertionError("grab helper said %r" % line)
         return process
+
+
+def run_tests(script_globals, *paths):
+    """Runs a test script: sets its BINARY and each named path (HELPER, ...)
+    from --binary, --helper, ..., then hands the rest to unittest."""
+    parser = argparse.ArgumentParser()
+    for name in ("binary",) + paths:
+        parser.add_argument("--" + name.replace("_", "-"), required=True)
+    options, rest = parser.parse_known_args()
+    for name in ("binary",) + paths:
+        script_globals[name.upper()] = os.path.abspath(getattr(options, name))
+    unittest.main(argv=[sys.argv[0], "-v"] + rest)

@@ -4,14 +4,13 @@ on the running instance over its session-bus name.
 
     test_verbs.py --binary PATH --helper PATH [unittest names...]
 """
-import argparse
 import os
 import subprocess
 import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Desktop  # noqa: E402
+from harness import Desktop, run_tests  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -52,16 +51,5 @@ class CendrelVerbs(unittest.TestCase):
                              (1, "cendrel: no session bus, so no running Cendrel can be reached\n"))
 
 
-def main():
-    global BINARY, HELPER
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--helper", required=True)
-    options, rest = parser.parse_known_args()
-    BINARY = os.path.abspath(options.binary)
-    HELPER = os.path.abspath(options.helper)
-    unittest.main(argv=[sys.argv[0], "-v"] + rest)
-
-
 if __name__ == "__main__":
-    main()
+    run_tests(globals(), "helper")

@@ -61,30 +61,18 @@ const wl_registry_listener registryListener{global, globalRemove};
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fputs("usage: wayland_helper inhibit|motion|click|scroll\n", stderr);
-        return 2;
-    }
     wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr) {
-        std::fputs("no compositor\n", stderr);
-        return 1;
-    }
+    if (argc != 2 || display == nullptr)
+        return 2;
     wl_registry_add_listener(wl_display_get_registry(display), &registryListener, nullptr);
     wl_display_roundtrip(display);
     if (std::strcmp(argv[1], "inhibit") != 0) {
-        if (pointerManager == nullptr || !touch(argv[1])) {
-            std::fputs("no virtual pointer, or an unknown touch\n", stderr);
-            return 1;
-        }
+        const bool touched = pointerManager != nullptr && touch(argv[1]);
         wl_display_roundtrip(display);
-        wl_display_disconnect(display);
-        return 0;
+        return touched ? 0 : 1;
     }
-    if (compositor == nullptr || inhibitManager == nullptr) {
-        std::fputs("no idle inhibit manager\n", stderr);
+    if (compositor == nullptr || inhibitManager == nullptr)
         return 1;
-    }
     wl_surface* surface = wl_compositor_create_surface(compositor);
     zwp_idle_inhibit_manager_v1_create_inhibitor(inhibitManager, surface);
     wl_surface_commit(surface);
