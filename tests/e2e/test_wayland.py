@@ -40,9 +40,10 @@ class Sway:
         os.chmod(desk.dir, 0o755)
         config = os.path.join(self.runtime, "config")
         with open(config, "w") as text:
-            text.write("output * bg #000000 solid_color\n")
+            text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
         env = {"PATH": "/usr/bin:/bin", "HOME": self.runtime, "XDG_RUNTIME_DIR": self.runtime,
-               "WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"}
+               "WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman",
+               "DBUS_SESSION_BUS_ADDRESS": desk.session_bus}
         with open(os.path.join(desk.dir, "sway.log"), "w") as log:
             self.process = desk._spawn(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
                                         "sway", "-c", config], env=env, stdout=subprocess.DEVNULL, stderr=log)
@@ -51,8 +52,12 @@ class Sway:
         # An absolute WAYLAND_DISPLAY needs no runtime directory of ours.
         desk.env["WAYLAND_DISPLAY"] = socket
 
-    def type(self, text):
-        subprocess.run(["wtype", text], env=self.desk.env, check=True, timeout=10)
+    def type(self, *arguments):
+        subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
+
+    def press_shortcut(self):
+        """Alt+Super+L, which the sway configuration binds to `cendrel --toggle`."""
+        self.type("-M", "alt", "-M", "logo", "l", "-m", "logo", "-m", "alt")
 
     def touch(self, kind):
         """A key press (wtype), or a pointer motion, click or scroll."""
@@ -104,6 +109,18 @@ class CendrelWayland(unittest.TestCase):
                 sway.touch(kind)
                 time.sleep(QUIET)
                 self.assertEqual(desk.lock_count(), locks + 1, "idle again: nothing watches")
+
+    def test_shortcut_bound_in_sway_arms_and_pressed_while_armed_locks_once_without_arming_again(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            sway.press_shortcut()
+            desk.wait_for_status("Arming…")
+            desk.wait_for_status(ARMED, timeout=GRACE + 5)
+            # The press is input, seen before the command it starts arrives.
+            sway.press_shortcut()
+            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+            time.sleep(QUIET)
+            self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (1, "Idle — "))
 
     def test_inhibitor_locks_when_it_appears_while_armed_and_refuses_arming_until_it_is_gone(self):
         with Desktop(BINARY, HELPER) as desk:
