@@ -42,7 +42,8 @@ public:
 
     // A fresh notification that inhibitors silence goes idle within a round
     // trip and a few milliseconds; one that does not within this is silenced.
-    static constexpr std::chrono::milliseconds probeTimeout{250};
+    // Generous, so that a busy compositor is not taken for a silenced one.
+    static constexpr std::chrono::milliseconds probeTimeout{500};
 
 private:
     class Notification;
