@@ -12,7 +12,7 @@ CENDREL_TEST_PACKAGES=(
     clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev
     xvfb xfonts-base xdotool dbus python3 python3-dbus python3-gi
     dpkg-dev desktop-file-utils
-    sway wtype wayland-protocols
+    sway wtype wayland-protocols mutter
 )
 
 # Runs a command as root, through sudo when we are not.

@@ -107,8 +107,8 @@ std::shared_ptr<Input> waylandInput(const std::shared_ptr<SystemLog>& log)
     }
     connection->attachToEventLoop();
     auto input = WaylandInput::create(connection, log);
-    static constexpr const char* names[] = {"ext_idle_notifier_v1 version 2", "ext_idle_notifier_v1",
-                                            "org_kde_kwin_idle"};
+    static constexpr const char* names[] = {"org.gnome.Mutter.IdleMonitor", "ext_idle_notifier_v1 version 2",
+                                            "ext_idle_notifier_v1", "org_kde_kwin_idle"};
     if (const auto mechanism = input->mechanism())
         log->log(std::string("Cendrel: Wayland session; input is watched through ") +
                  names[static_cast<int>(*mechanism)]);

@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """End-to-end tests of the input watch in a Wayland session: the cendrel
 binary beside a headless sway 1.7, which offers org_kde_kwin_idle, with
-key presses from wtype and idle inhibitors from a helper client. The X server
-of the private desktop stands in for XWayland (the tray, the hot key).
+key presses from wtype and idle inhibitors from a helper client, or beside a
+headless mutter 43, which offers org.gnome.Mutter.IdleMonitor, with input
+through its RemoteDesktop session. The X server of the private desktop stands
+in for XWayland (the tray, the hot key).
 
     test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
 """
@@ -14,6 +16,8 @@ import subprocess
 import sys
 import time
 import unittest
+
+import dbus
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Desktop, read_line, run_tests, wait_for  # noqa: E402
@@ -29,28 +33,56 @@ ARMED = "● Armed — any input will lock (any pointer movement locks)"
 SILENCED = "a program is keeping the screen awake, so input cannot be seen"
 
 
-class Sway:
-    """A headless sway on the desktop, run as nobody: sway refuses root."""
+def start_as_nobody(desk, name, argv, env):
+    """Starts a compositor as nobody (sway refuses root) on the desktop's
+    session bus, and points the desktop's WAYLAND_DISPLAY at its socket."""
+    runtime = os.path.join(desk.dir, name)
+    os.makedirs(runtime, mode=0o700)
+    shutil.chown(runtime, "nobody", "nogroup")
+    os.chmod(desk.dir, 0o755)
+    env.update({"PATH": "/usr/bin:/bin", "HOME": runtime, "XDG_RUNTIME_DIR": runtime,
+                "DBUS_SESSION_BUS_ADDRESS": desk.session_bus})
+    with open(os.path.join(desk.dir, name + ".log"), "w") as log:
+        process = desk._spawn(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + argv(runtime),
+                              env=env, stdout=subprocess.DEVNULL, stderr=log)
+    socket = wait_for(lambda: [path for path in glob.glob(os.path.join(runtime, "wayland-*"))
+                               if not path.endswith(".lock")], 15, name + "'s socket")[0]
+    # An absolute WAYLAND_DISPLAY needs no runtime directory of ours.
+    desk.env["WAYLAND_DISPLAY"] = socket
+    return process
 
+
+class Mutter:
+    def __init__(self, desk):
+        start_as_nobody(desk, "mutter", lambda _: ["mutter", "--headless", "--wayland", "--no-x11",
+                                                   "--virtual-monitor", "1280x800"], {})
+        bus, remote = desk._bus(), "org.gnome.Mutter.RemoteDesktop"
+        wait_for(lambda: bus.name_has_owner(remote), 15, "mutter's remote desktop")
+        path = bus.get_object(remote, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=remote)
+        self.session = bus.get_object(remote, path)
+        self.session.Start(dbus_interface=remote + ".Session")
+
+    def touch(self, kind):
+        interface = "org.gnome.Mutter.RemoteDesktop.Session"
+        if kind == "key":
+            for pressed in (True, False):
+                self.session.NotifyKeyboardKeycode(dbus.UInt32(30), pressed, dbus_interface=interface)
+        else:
+            self.session.NotifyPointerMotionRelative(5.0, 0.0, dbus_interface=interface)
+
+
+class Sway:
     def __init__(self, desk):
         self.desk = desk
-        self.runtime = os.path.join(desk.dir, "sway")
-        os.makedirs(self.runtime, mode=0o700)
-        shutil.chown(self.runtime, "nobody", "nogroup")
-        os.chmod(desk.dir, 0o755)
-        config = os.path.join(self.runtime, "config")
-        with open(config, "w") as text:
-            text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
-        env = {"PATH": "/usr/bin:/bin", "HOME": self.runtime, "XDG_RUNTIME_DIR": self.runtime,
-               "WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman",
-               "DBUS_SESSION_BUS_ADDRESS": desk.session_bus}
-        with open(os.path.join(desk.dir, "sway.log"), "w") as log:
-            self.process = desk._spawn(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                        "sway", "-c", config], env=env, stdout=subprocess.DEVNULL, stderr=log)
-        socket = wait_for(lambda: [path for path in glob.glob(os.path.join(self.runtime, "wayland-*"))
-                                   if not path.endswith(".lock")], 15, "sway's socket")[0]
-        # An absolute WAYLAND_DISPLAY needs no runtime directory of ours.
-        desk.env["WAYLAND_DISPLAY"] = socket
+
+        def argv(runtime):
+            config = os.path.join(runtime, "config")
+            with open(config, "w") as text:
+                text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
+            return ["sway", "-c", config]
+
+        self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
+                                                            "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
 
     def type(self, *arguments):
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
@@ -81,11 +113,22 @@ class CendrelWayland(unittest.TestCase):
         result = subprocess.run([BINARY, "--" + name], env=desk.env, capture_output=True, text=True, timeout=15)
         self.assertEqual((result.returncode, result.stderr), (0, ""))
 
-    def start(self, desk):
-        sway = Sway(desk)
+    def start(self, desk, compositor=Sway, mechanism="org_kde_kwin_idle"):
+        started = compositor(desk)
         desk.launch()
-        self.assertEqual(desk.log_lines(), ["Cendrel: Wayland session; input is watched through org_kde_kwin_idle"])
-        return sway
+        self.assertEqual(desk.log_lines(), ["Cendrel: Wayland session; input is watched through " + mechanism])
+        return started
+
+    def test_under_mutter_a_key_or_motion_while_armed_locks_once(self):
+        with Desktop(BINARY, HELPER) as desk:
+            mutter = self.start(desk, Mutter, "org.gnome.Mutter.IdleMonitor")
+            for locks, kind in enumerate(["key", "motion"]):
+                wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith("Arming…"), 5, "arming")
+                desk.wait_for_status(ARMED, timeout=GRACE + 5)
+                mutter.touch(kind)
+                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
+                time.sleep(QUIET)
+                self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), kind)
 
     def arm(self, desk):
         self.verb(desk, "arm")

@@ -2,6 +2,8 @@
 // then never `resumed`.
 #include "WaylandInput.h"
 
+#include "MutterIdleMonitor.h"
+
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "kde-idle-client-protocol.h"
 
@@ -34,6 +36,8 @@ public:
             break;
         case Mechanism::kdeIdle:
             kde_ = org_kde_kwin_idle_get_idle_timeout(connection.kdeIdle(), seat, timeoutMs);
+            break;
+        case Mechanism::mutterIdleMonitor:
             break;
         }
         if (ext_ != nullptr)
@@ -84,6 +88,7 @@ struct WaylandInput::Handler {
 class WaylandInput::Watch final : public InputWatch {
 public:
     std::shared_ptr<Handler> handler;
+    std::unique_ptr<MutterIdleMonitor> mutter;
     std::unique_ptr<Notification> notification;
     std::unique_ptr<Notification> probe;
     std::unique_ptr<QTimer> probeTimer;
@@ -111,6 +116,8 @@ std::optional<WaylandInput::Mechanism> WaylandInput::mechanism() const
 {
     if (!connection_ || !connection_->lost().empty() || connection_->seat() == nullptr)
         return std::nullopt;
+    if (MutterIdleMonitor::present())
+        return Mechanism::mutterIdleMonitor;
     if (connection_->idleNotifier() != nullptr)
         return connection_->idleNotifierVersion() >= 2 ? Mechanism::inputIdle : Mechanism::idle;
     if (connection_->kdeIdle() != nullptr)
@@ -136,7 +143,7 @@ std::string WaylandInput::whyInputIsUnseen()
     if (std::string why = whyUnseenWithoutProbe(); !why.empty())
         return why;
     const Mechanism best = *mechanism();
-    if (best == Mechanism::inputIdle)
+    if (best == Mechanism::mutterIdleMonitor || best == Mechanism::inputIdle)
         return {};
     Notification probe(*connection_, best);
     if (connection_->dispatchUntil([&probe] { return probe.idled; }, probeTimeout))
@@ -159,11 +166,20 @@ std::unique_ptr<InputWatch> WaylandInput::watchInput(std::function<void()> onInp
         });
         return watch;
     }
-    watch->notification = std::make_unique<Notification>(*connection_, *best);
-    watch->notification->onResumed = [weak = std::weak_ptr(watch->handler)] {
+    auto onActive = [weak = std::weak_ptr(watch->handler)] {
         if (auto handler = weak.lock())
             handler->onInput();
     };
+    if (*best == Mechanism::mutterIdleMonitor) {
+        watch->mutter =
+            std::make_unique<MutterIdleMonitor>(onActive, [weak = weak_from_this()](const std::string& what) {
+                if (auto self = weak.lock())
+                    self->loseSight(what);
+            });
+        return watch;
+    }
+    watch->notification = std::make_unique<Notification>(*connection_, *best);
+    watch->notification->onResumed = onActive;
     if (*best == Mechanism::inputIdle)
         return watch;
     // An inhibitor that appears while armed silences the notification

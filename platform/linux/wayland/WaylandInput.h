@@ -18,9 +18,10 @@ namespace cendrel {
 
 class WaylandInput final : public Input, public std::enable_shared_from_this<WaylandInput> {
 public:
-    // The idle mechanisms, best first: one that idle inhibitors cannot
-    // silence, then the two that they can, which must be probed.
-    enum class Mechanism { inputIdle, idle, kdeIdle };
+    // The idle mechanisms, best first: those that idle inhibitors cannot
+    // silence (GNOME's idle monitor on the session bus, then the Wayland
+    // one), then the two that they can, which must be probed.
+    enum class Mechanism { mutterIdleMonitor, inputIdle, idle, kdeIdle };
 
     // `connection` is null when the session is Wayland's but its compositor
     // could not be reached: then nothing can be watched.
