@@ -57,7 +57,9 @@ class Mutter:
         start_as_nobody(desk, "mutter", lambda _: ["mutter", "--headless", "--wayland", "--no-x11",
                                                    "--virtual-monitor", "1280x800"], {})
         bus, remote = desk._bus(), "org.gnome.Mutter.RemoteDesktop"
-        wait_for(lambda: bus.name_has_owner(remote), 15, "mutter's remote desktop")
+        # Mutter takes its names one by one after its socket is there.
+        wait_for(lambda: all(bus.name_has_owner(name) for name in (remote, "org.gnome.Mutter.IdleMonitor")), 15,
+                 "mutter's names")
         path = bus.get_object(remote, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=remote)
         self.session = bus.get_object(remote, path)
         self.session.Start(dbus_interface=remote + ".Session")

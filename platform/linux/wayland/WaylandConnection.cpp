@@ -21,7 +21,7 @@ namespace cendrel {
 namespace {
 
 constexpr std::uint32_t knownIdleNotifierVersion = 2;
-constexpr std::chrono::milliseconds startTimeout{2000};
+constexpr std::chrono::milliseconds startTimeout{5000};
 
 const wl_registry_listener registryListener{
     [](void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t version) {
