@@ -21,7 +21,7 @@ public:
 
 // What a notice is about: a newer notice on one subject replaces the older
 // one on the desktop instead of piling up beside it.
-enum class NoticeSubject { screenLock, hotKey, instance, launchAtLogin };
+enum class NoticeSubject { screenLock, hotKey, instance, launchAtLogin, arming };
 
 struct Notice {
     NoticeSubject subject = NoticeSubject::screenLock;
@@ -31,6 +31,10 @@ struct Notice {
     std::string title;
     std::string body;
 };
+
+// What another start of the program asks of the running one (`cendrel
+// --toggle`, `--arm`, `--disarm`).
+enum class Request { toggle, arm, disarm };
 
 class Application {
 public:
@@ -64,6 +68,10 @@ public:
     virtual void notify(const Notice& notice) = 0;
     // Keeps timers on time until the activity is released.
     virtual std::unique_ptr<Activity> beginActivity(std::string_view reason) = 0;
+    // Calls `onRequest` on the main thread for each request that reaches the
+    // running program from outside. Where none can reach it, nothing is
+    // ever called.
+    virtual void listenForRequests(std::function<void(Request)> onRequest) { (void)onRequest; }
 };
 
 } // namespace cendrel

@@ -41,6 +41,11 @@ public:
     // programs' input is watched"); empty when it sees everything. Fixed for
     // the life of the process.
     virtual std::string watchLimitation() { return {}; }
+    // Why no watch installed now could see the owner's input, in words for
+    // the owner that follow "cannot arm: " ("a program is keeping the screen
+    // awake, so input cannot be seen"); empty when one could. May ask the
+    // system and wait for its answer.
+    virtual std::string whyInputIsUnseen() { return {}; }
     // The pointer in global screen coordinates. Cheap: called 25 times a
     // second while armed where the pointer is polled, and allocates nothing.
     virtual Point pointerLocation() = 0;

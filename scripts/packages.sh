@@ -4,7 +4,7 @@
 CENDREL_BUILD_PACKAGES=(
     cmake g++ pkg-config
     qt6-base-dev libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-dpms0-dev
-    libxkbcommon-dev libxkbcommon-x11-dev libsystemd-dev
+    libxkbcommon-dev libxkbcommon-x11-dev libsystemd-dev libwayland-dev libwayland-bin
     libqt6svg6 hicolor-icon-theme
 )
 
@@ -13,6 +13,7 @@ CENDREL_TEST_PACKAGES=(
     clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev
     xvfb xfonts-base xdotool x11-xkb-utils dbus python3 python3-dbus python3-gi
     dpkg-dev desktop-file-utils lintian
+    sway wtype wayland-protocols mutter
 )
 
 # Runs a command as root, through sudo when we are not.

@@ -76,6 +76,14 @@ void AppDelegate::applicationDidFinishLaunching()
             self->updateForState(state);
     };
     monitor->onTrigger = action(&AppDelegate::lockedByInput);
+    monitor->onRefusal = [weak = weak_from_this()](const std::string& why) {
+        if (auto self = weak.lock())
+            self->refuseArming(why);
+    };
+    platform().application->listenForRequests([weak = weak_from_this()](Request request) {
+        if (auto self = weak.lock())
+            self->handleRequest(request);
+    });
     recorder->keyPressTaken = [weak = weak_from_this()](const KeyPress& press) {
         auto self = weak.lock();
         return self && self->recorderKeyPress(press);
@@ -120,6 +128,24 @@ void AppDelegate::armFromMenu()
     if (menuArmingBlocked)
         return;
     monitor->arm();
+}
+
+void AppDelegate::handleRequest(Request request)
+{
+    const bool idle = monitor->state() == ArmMonitor::State::idle;
+    if (request == Request::disarm || (request == Request::toggle && !idle))
+        monitor->disarm();
+    else if (!menuArmingBlocked)
+        monitor->arm();
+}
+
+void AppDelegate::refuseArming(const std::string& why)
+{
+    const Platform& system = platform();
+    refusal = why;
+    system.systemLog->log("Cendrel: cannot arm: " + why);
+    system.application->notify({NoticeSubject::arming, false, "Cendrel cannot arm", "Cendrel cannot arm: " + why});
+    rebuildMenu();
 }
 
 void AppDelegate::lockNow()
@@ -225,6 +251,8 @@ void AppDelegate::updateForState(ArmMonitor::State state)
 {
     // Asked again when watching begins: secure keyboard entry may have come
     // on during the grace period.
+    if (state == ArmMonitor::State::arming)
+        refusal.clear();
     if (state != ArmMonitor::State::idle) {
         const bool watched = platform().input->canWatchKeyPresses();
         if (!watched && (state == ArmMonitor::State::arming || keysWatched))
@@ -239,6 +267,8 @@ std::string AppDelegate::statusLine(const std::string& shortcutText) const
 {
     switch (monitor->state()) {
     case ArmMonitor::State::idle:
+        if (!refusal.empty())
+            return "Idle — cannot arm: " + refusal;
         if (!shortcutWorks())
             return "Idle — " + shortcutText + " is not active, use Arm Now";
         return "Idle — press " + shortcutText + " to arm";
@@ -258,6 +288,8 @@ std::string AppDelegate::toolTip(const std::string& shortcutText) const
 {
     switch (monitor->state()) {
     case ArmMonitor::State::idle:
+        if (!refusal.empty())
+            return "Cendrel cannot arm: " + refusal;
         return "Cendrel: idle, " + shortcutText + (shortcutWorks() ? " arms" : " is not active");
     case ArmMonitor::State::arming:
         return "Cendrel: arming";

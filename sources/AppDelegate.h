@@ -50,6 +50,8 @@ private:
     void menuDidClose();
     void lockedByInput();
     bool recorderKeyPress(const KeyPress& press);
+    void handleRequest(Request request);
+    void refuseArming(const std::string& why);
     std::optional<std::string> handleCapture(const Shortcut& captured);
     bool shortcutWorks() const;
 
@@ -67,10 +69,13 @@ private:
     // trip, and the menu is rebuilt between a touch and its lock. Read again
     // whenever the menu opens.
     bool launchesAtLogin = false;
+    // Why the last attempt to arm was refused; empty once arming went ahead.
+    std::string refusal;
     // Whether key presses can be seen while armed, as found at the last arming.
     bool keysWatched = true;
     // Set when input locked the screen while the menu may be on screen: the
-    // menu's report of that same click must not arm the guard again.
+    // menu's report of that same click, or the command a desktop shortcut
+    // started with that same key press, must not arm the guard again.
     bool menuArmingBlocked = false;
     std::unique_ptr<Timer> menuArmingUnblock;
 };

@@ -27,6 +27,11 @@ void ArmMonitor::arm()
 {
     if (state_ != State::idle)
         return;
+    if (const std::string why = platform().input->whyInputIsUnseen(); !why.empty()) {
+        if (onRefusal)
+            onRefusal(why);
+        return;
+    }
     state_ = State::arming;
     if (onStateChange)
         onStateChange(state_);

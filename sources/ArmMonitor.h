@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace cendrel {
 
@@ -38,12 +39,15 @@ public:
     // Told when watched input has locked the screen, once the monitor is
     // idle again.
     std::function<void()> onTrigger;
+    // Told when arming was refused because no input could be seen, and why.
+    std::function<void(const std::string& why)> onRefusal;
 
     // Fraction of the screen diagonal the pointer may drift while armed.
     double driftTolerance = 0.03;
     double graceSeconds = 2.0;
 
-    // Starts the grace period when idle; does nothing otherwise.
+    // Starts the grace period when idle and input can be seen; does nothing
+    // otherwise: a guard that cannot see is not armed.
     void arm();
     // Cancels everything and returns to idle; safe in every state.
     void disarm();

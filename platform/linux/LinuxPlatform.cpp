@@ -1,10 +1,13 @@
 // The entry point of the Linux backend: the X11 part (hot keys, input,
-// screens, layout) and the freedesktop part (Qt, the tray, files, logind).
-// Qt's xcb plugin is asked for explicitly: on a Wayland session the program
-// runs through XWayland, whose X server is what the grabs and raw events need.
+// screens, layout), the Wayland part (the input watch in a Wayland session)
+// and the freedesktop part (Qt, the tray, files, logind). Qt's xcb plugin is
+// asked for explicitly: on a Wayland session the program runs through
+// XWayland, whose X server is what the grabs need. There the X server sees
+// only X programs' input, so the compositor's idle notifications watch.
 #include "Platform.h"
 
 #include "freedesktop/IniPreferences.h"
+#include "freedesktop/InstanceRequests.h"
 #include "freedesktop/Login1ScreenLocker.h"
 #include "freedesktop/QtApplication.h"
 #include "freedesktop/QtRecorderPanel.h"
@@ -12,6 +15,8 @@
 #include "freedesktop/StderrLog.h"
 #include "freedesktop/TrayStatusBar.h"
 #include "freedesktop/XdgAutostart.h"
+#include "wayland/WaylandConnection.h"
+#include "wayland/WaylandInput.h"
 #include "x11/X11Connection.h"
 #include "x11/X11DisplayPower.h"
 #include "x11/X11HotKeys.h"
@@ -35,13 +40,16 @@ namespace cendrel {
 
 namespace {
 
-constexpr const char* usage = "Usage: cendrel [--help | --version]\n"
+constexpr const char* usage = "Usage: cendrel [--toggle | --arm | --disarm | --help | --version]\n"
                               "\n"
                               "Guards a computer left unlocked for a moment. Arm it with its shortcut\n"
                               "(Alt+Super+L unless changed) or from its tray menu and take your hands off:\n"
                               "after 2 seconds any click, key press, scroll or pointer drift locks the\n"
-                              "screen. Needs an X11 session.\n"
+                              "screen. Needs an X server (XWayland in a Wayland session).\n"
                               "\n"
+                              "      --toggle   arm the running Cendrel when idle, disarm it otherwise\n"
+                              "      --arm      arm the running Cendrel\n"
+                              "      --disarm   disarm the running Cendrel\n"
                               "  -h, --help     print this help and exit\n"
                               "      --version  print the version and exit\n";
 
@@ -60,6 +68,8 @@ std::optional<int> answerCommandLine(int argc, char** argv)
         std::fputs("cendrel " CENDREL_VERSION "\n", stdout);
         return 0;
     }
+    if (const auto request = requestFromOption(option); argc == 2 && request)
+        sendRequest(argc, argv, *request);
     std::fputs("cendrel: unrecognised command line:", stderr);
     for (int i = 1; i < argc; ++i) {
         std::fputc(' ', stderr);
@@ -81,14 +91,30 @@ void keepStandardStreamsOpen()
     }
 }
 
-// Under Wayland the X server is XWayland, which sees only what goes to X
-// programs.
-bool isWaylandSession()
+// A Wayland session is one whose compositor answers on $WAYLAND_DISPLAY.
+// There the X server is XWayland and never watches; a compositor named but
+// not answering leaves nothing that can watch.
+std::shared_ptr<Input> waylandInput(const std::shared_ptr<SystemLog>& log)
 {
-    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
-    const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
-    return (sessionType != nullptr && std::string_view(sessionType) == "wayland") ||
-           (waylandDisplay != nullptr && *waylandDisplay != '\0');
+    const char* socket = std::getenv("WAYLAND_DISPLAY");
+    if (socket == nullptr || *socket == '\0')
+        return nullptr;
+    std::string error;
+    auto connection = WaylandConnection::open(error);
+    if (!connection) {
+        log->log("Cendrel: Wayland session, but " + error + "; input cannot be watched");
+        return WaylandInput::create(nullptr, log);
+    }
+    connection->attachToEventLoop();
+    auto input = WaylandInput::create(connection, log);
+    static constexpr const char* names[] = {"org.gnome.Mutter.IdleMonitor", "ext_idle_notifier_v1 version 2",
+                                            "ext_idle_notifier_v1", "org_kde_kwin_idle"};
+    if (const auto mechanism = input->mechanism())
+        log->log(std::string("Cendrel: Wayland session; input is watched through ") +
+                 names[static_cast<int>(*mechanism)]);
+    else
+        log->log("Cendrel: Wayland session; " + input->whyInputIsUnseen());
+    return input;
 }
 
 // $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
@@ -142,11 +168,14 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     // QApplication keeps a reference to argc for its whole life. It is never
     // destroyed, like the platform built on it: its widgets outlive main().
     static int qtArgc = argc;
-    static QApplication* application = new QApplication(qtArgc, argv);
-    (void)application;
+    static QApplication* qtApplication = new QApplication(qtArgc, argv);
+    (void)qtApplication;
     QApplication::setApplicationName(QStringLiteral("Cendrel"));
     // Window managers and docks match our windows to cendrel.desktop.
     QGuiApplication::setDesktopFileName(QStringLiteral("cendrel"));
+    auto application = std::make_shared<QtApplication>();
+    // Ready before the name is ours: a request may follow at once.
+    receiveRequests(application->requestListener);
     if (anotherInstanceRuns())
         return 0;
     x->attachToEventLoop();
@@ -154,18 +183,14 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     auto runLoop = std::make_shared<QtRunLoop>();
     auto hotKeys = X11HotKeys::create(x, runLoop);
     auto log = std::make_shared<StderrLog>();
-    std::string limitation;
-    if (isWaylandSession()) {
-        limitation = "only X programs' input is watched";
-        log->log("Cendrel: Wayland session; " + limitation);
-    }
+    auto input = waylandInput(log);
     auto displayPower = std::make_shared<X11DisplayPower>(x, log, runLoop);
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
-    platform.application = std::make_shared<QtApplication>();
+    platform.application = application;
     platform.runLoop = runLoop;
-    platform.input = X11Input::create(x, hotKeys, limitation);
+    platform.input = input ? input : X11Input::create(x, hotKeys);
     platform.screens = std::make_shared<X11Screens>();
     platform.statusBar = std::make_shared<TrayStatusBar>();
     platform.panels = std::make_shared<QtPanels>();

@@ -29,6 +29,7 @@ public:
     std::vector<std::shared_ptr<Registration>> registrations;
     std::vector<std::shared_ptr<std::function<bool()>>> watches;
     std::vector<std::shared_ptr<std::function<void(Point)>>> motionWatches;
+    std::function<void(Request)> requestListener;
     ShortcutNotation shortcutNotation = ShortcutNotation::glyphs;
 
     // A token that runs `release` when dropped.
@@ -61,6 +62,7 @@ public:
         return sim_.alertActionChosen;
     }
     void notify(const Notice& notice) override { sim_.notifications.push_back(notice); }
+    void listenForRequests(std::function<void(Request)> onRequest) override { requestListener = std::move(onRequest); }
     std::unique_ptr<Activity> beginActivity(std::string_view) override
     {
         ++sim_.activities;
@@ -68,6 +70,7 @@ public:
     }
 
     // --- Input and screens ---
+    std::string whyInputIsUnseen() override { return sim_.inputUnseen; }
     std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) override
     {
         if (sim_.watchFails)
@@ -296,6 +299,14 @@ void SimPlatform::install(SystemFlavor flavor)
     backend_->shortcutNotation = flavor == SystemFlavor::macOS ? ShortcutNotation::glyphs : ShortcutNotation::names;
     const auto& b = backend_;
     installPlatform(Platform{flavor, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
+}
+
+bool SimPlatform::sendRequest(Request request)
+{
+    if (!backend_->requestListener)
+        return false;
+    backend_->requestListener(request);
+    return true;
 }
 
 bool SimPlatform::sendInput()

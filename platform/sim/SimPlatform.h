@@ -36,12 +36,16 @@ public:
     bool alertActionChosen = false;
     std::vector<Notice> notifications;
     int activities = 0;
+    // Another start of the program asks this one; false when nothing listens.
+    bool sendRequest(Request request);
 
     // --- Input and screens ------------------------------------------------
     Point pointer{700, 450};
     bool keysWatchable = true;
     std::string watchLimitation;
     bool watchFails = false;
+    // Why no watch could see input now; empty when one could.
+    std::string inputUnseen;
     int watches = 0;
     std::vector<Rect> screens{{0, 0, 1440, 900}};
     std::optional<Rect> mainScreen = Rect{0, 0, 1440, 900};

@@ -46,17 +46,6 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
 </busconfig>
 """
 
-def run_tests(module):
-    """Runs the named tests of a test module, given the binary and the helper."""
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--helper", required=True)
-    options, rest = parser.parse_known_args()
-    module.BINARY = os.path.abspath(options.binary)
-    module.HELPER = os.path.abspath(options.helper)
-    unittest.main(module=module, argv=[sys.argv[0], "-v"] + rest)
-
-
 class Timeout(AssertionError):
     pass
 
@@ -408,3 +397,15 @@ class Desktop:
         if line != "grabbed":
             raise AssertionError("grab helper said %r" % line)
         return process
+
+
+def run_script(script_globals, *paths):
+    """Runs a test script: sets its BINARY and each named path (HELPER, ...)
+    from --binary, --helper, ..., then hands the rest to unittest."""
+    parser = argparse.ArgumentParser()
+    for name in ("binary",) + paths:
+        parser.add_argument("--" + name.replace("_", "-"), required=True)
+    options, rest = parser.parse_known_args()
+    for name in ("binary",) + paths:
+        script_globals[name.upper()] = os.path.abspath(getattr(options, name))
+    unittest.main(argv=[sys.argv[0], "-v"] + rest)

@@ -13,7 +13,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import SCREEN, Desktop, read_line, run_tests, wait_for  # noqa: E402
+from harness import SCREEN, Desktop, read_line, run_script, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -536,4 +536,4 @@ class CendrelEndToEnd(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    run_tests(sys.modules[__name__])
+    run_script(globals(), "helper")

@@ -4,6 +4,7 @@
 #include "Application.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -27,6 +28,11 @@ public:
     void notify(const Notice& notice) override;
     // Qt timers are not throttled: nothing to hold.
     std::unique_ptr<Activity> beginActivity(std::string_view reason) override;
+    void listenForRequests(std::function<void(Request)> onRequest) override { *requestListener = std::move(onRequest); }
+
+    // Where the requests that reach the program over the bus go.
+    const std::shared_ptr<std::function<void(Request)>> requestListener =
+        std::make_shared<std::function<void(Request)>>();
 
 private:
     // The number the server gave the latest notice of each subject; held

@@ -1,0 +1,66 @@
+// A guard that cannot see input does not arm, and says why wherever the
+// owner looks.
+#include "Fixture.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cendrel {
+namespace {
+
+const std::string why = "a program is keeping the screen awake, so input cannot be seen";
+
+struct ArmingPath {
+    const char* name;
+    std::function<void(SimPlatform&)> arm;
+};
+
+class RefusalTest : public ControllerTest, public ::testing::WithParamInterface<ArmingPath> {
+protected:
+    void arm() { GetParam().arm(sim); }
+};
+
+TEST_P(RefusalTest, EveryWayToArmRefusesAndSaysWhyUntilInputCanBeSeen)
+{
+    sim.watchLimitation = "any pointer movement locks";
+    launch();
+    sim.inputUnseen = why;
+    arm();
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(statusLine(), "Idle — cannot arm: " + why + " (any pointer movement locks)");
+    EXPECT_EQ(sim.item.toolTip, "Cendrel cannot arm: " + why + " (any pointer movement locks)");
+    EXPECT_EQ(toggleTitle(), "Arm Now");
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: cannot arm: " + why}));
+    ASSERT_EQ(sim.notifications.size(), 1u);
+    EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::arming);
+    EXPECT_FALSE(sim.notifications[0].critical);
+    EXPECT_EQ(sim.notifications[0].title, "Cendrel cannot arm");
+    EXPECT_EQ(sim.notifications[0].body, "Cendrel cannot arm: " + why);
+    EXPECT_EQ(sim.activities, 0);
+    advance(3.0);
+    EXPECT_EQ(sim.watches, 0) << "no grace period ran";
+    EXPECT_EQ(locks(), 0u);
+
+    sim.inputUnseen.clear();
+    arm();
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad (any pointer movement locks)");
+    ASSERT_TRUE(sim.choose("Disarm"));
+    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm (any pointer movement locks)") << "the refusal is over";
+    EXPECT_EQ(sim.notifications.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RefusalTest,
+                         ::testing::Values(ArmingPath{"HotKey",
+                                                      [](SimPlatform& sim) {
+                                                          sim.pressHotKey(37, {Modifier::command, Modifier::option});
+                                                          sim.runLoop().runPending();
+                                                      }},
+                                           ArmingPath{"Menu", [](SimPlatform& sim) { sim.choose("Arm Now"); }},
+                                           ArmingPath{"Request",
+                                                      [](SimPlatform& sim) { sim.sendRequest(Request::arm); }}),
+                         [](const auto& path) { return std::string(path.param.name); });
+
+} // namespace
+} // namespace cendrel

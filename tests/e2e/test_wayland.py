@@ -1,0 +1,202 @@
+#!/usr/bin/python3
+"""End-to-end tests of the input watch in a Wayland session: the cendrel
+binary beside a headless sway 1.7, which offers org_kde_kwin_idle, with
+key presses from wtype and idle inhibitors from a helper client, or beside a
+headless mutter 43, which offers org.gnome.Mutter.IdleMonitor, with input
+through its RemoteDesktop session. The X server of the private desktop stands
+in for XWayland (the tray, the hot key).
+
+    test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
+"""
+import glob
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+import dbus
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import Desktop, read_line, run_script, wait_for  # noqa: E402
+
+BINARY = None
+HELPER = None
+WAYLAND_HELPER = None
+GRACE = 2.0
+QUIET = 0.5
+# Long enough for two probes of a mechanism that inhibitors silence.
+PROBES = 2.2
+ARMED = "● Armed — any input will lock (any pointer movement locks)"
+SILENCED = "a program is keeping the screen awake, so input cannot be seen"
+
+
+def start_as_nobody(desk, name, argv, env):
+    """Starts a compositor as nobody (sway refuses root) on the desktop's
+    session bus, and points the desktop's WAYLAND_DISPLAY at its socket."""
+    runtime = os.path.join(desk.dir, name)
+    os.makedirs(runtime, mode=0o700)
+    shutil.chown(runtime, "nobody", "nogroup")
+    os.chmod(desk.dir, 0o755)
+    env.update({"PATH": "/usr/bin:/bin", "HOME": runtime, "XDG_RUNTIME_DIR": runtime,
+                "DBUS_SESSION_BUS_ADDRESS": desk.session_bus})
+    with open(os.path.join(desk.dir, name + ".log"), "w") as log:
+        process = desk._spawn(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + argv(runtime),
+                              env=env, stdout=subprocess.DEVNULL, stderr=log)
+    socket = wait_for(lambda: [path for path in glob.glob(os.path.join(runtime, "wayland-*"))
+                               if not path.endswith(".lock")], 15, name + "'s socket")[0]
+    # An absolute WAYLAND_DISPLAY needs no runtime directory of ours.
+    desk.env["WAYLAND_DISPLAY"] = socket
+    return process
+
+
+class Mutter:
+    def __init__(self, desk):
+        start_as_nobody(desk, "mutter", lambda _: ["mutter", "--headless", "--wayland", "--no-x11",
+                                                   "--virtual-monitor", "1280x800"], {})
+        bus, remote = desk._bus(), "org.gnome.Mutter.RemoteDesktop"
+        # Mutter takes its names one by one after its socket is there.
+        wait_for(lambda: all(bus.name_has_owner(name) for name in (remote, "org.gnome.Mutter.IdleMonitor")), 15,
+                 "mutter's names")
+        path = bus.get_object(remote, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=remote)
+        self.session = bus.get_object(remote, path)
+        self.session.Start(dbus_interface=remote + ".Session")
+
+    def touch(self, kind):
+        interface = "org.gnome.Mutter.RemoteDesktop.Session"
+        if kind == "key":
+            for pressed in (True, False):
+                self.session.NotifyKeyboardKeycode(dbus.UInt32(30), pressed, dbus_interface=interface)
+        else:
+            self.session.NotifyPointerMotionRelative(5.0, 0.0, dbus_interface=interface)
+
+
+class Sway:
+    def __init__(self, desk):
+        self.desk = desk
+
+        def argv(runtime):
+            config = os.path.join(runtime, "config")
+            with open(config, "w") as text:
+                text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
+            return ["sway", "-c", config]
+
+        self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
+                                                            "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
+
+    def type(self, *arguments):
+        subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
+
+    def press_shortcut(self):
+        """Alt+Super+L, which the sway configuration binds to `cendrel --toggle`."""
+        self.type("-M", "alt", "-M", "logo", "l", "-m", "logo", "-m", "alt")
+
+    def touch(self, kind):
+        """A key press (wtype), or a pointer motion, click or scroll."""
+        if kind == "key":
+            self.type("k")
+        else:
+            subprocess.run([WAYLAND_HELPER, kind], env=self.desk.env, check=True, timeout=10)
+
+    def inhibit(self):
+        """A client holding an idle inhibitor until the returned process's stdin closes."""
+        process = self.desk._spawn([WAYLAND_HELPER, "inhibit"], env=self.desk.env, stdin=subprocess.PIPE,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        line = read_line(process.stdout, 10, "inhibitor")
+        if line != "inhibiting":
+            raise AssertionError("inhibitor said %r" % line)
+        return process
+
+
+class CendrelWayland(unittest.TestCase):
+    def verb(self, desk, name):
+        result = subprocess.run([BINARY, "--" + name], env=desk.env, capture_output=True, text=True, timeout=15)
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+
+    def start(self, desk, compositor=Sway, mechanism="org_kde_kwin_idle"):
+        started = compositor(desk)
+        desk.launch()
+        self.assertEqual(desk.log_lines(), ["Cendrel: Wayland session; input is watched through " + mechanism])
+        return started
+
+    def test_under_mutter_a_key_or_motion_while_armed_locks_once(self):
+        with Desktop(BINARY, HELPER) as desk:
+            mutter = self.start(desk, Mutter, "org.gnome.Mutter.IdleMonitor")
+            for locks, kind in enumerate(["key", "motion"]):
+                wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith("Arming…"), 5, "arming")
+                desk.wait_for_status(ARMED, timeout=GRACE + 5)
+                mutter.touch(kind)
+                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
+                time.sleep(QUIET)
+                self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), kind)
+
+    def arm(self, desk):
+        self.verb(desk, "arm")
+        desk.wait_for_status(ARMED, timeout=GRACE + 5)
+
+    def test_each_touch_while_armed_locks_once_and_one_in_the_grace_period_does_not(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            for locks, kind in enumerate(["key", "motion", "click", "scroll"]):
+                # The touch that locked keeps a request to arm away for a second.
+                wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith("Arming…"), 5, "arming")
+                sway.touch(kind)
+                desk.wait_for_status(ARMED, timeout=GRACE + 5)
+                if locks == 0:
+                    time.sleep(PROBES)
+                    self.assertEqual((desk.lock_count(), desk.status_line()), (0, ARMED), "untouched, it stays armed")
+                sway.touch(kind)
+                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
+                time.sleep(QUIET)
+                self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), kind)
+                sway.touch(kind)
+                time.sleep(QUIET)
+                self.assertEqual(desk.lock_count(), locks + 1, "idle again: nothing watches")
+
+    def test_shortcut_bound_in_sway_arms_and_pressed_while_armed_locks_once_without_arming_again(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            sway.press_shortcut()
+            desk.wait_for_status("Arming…")
+            desk.wait_for_status(ARMED, timeout=GRACE + 5)
+            # The press is input, seen before the command it starts arrives.
+            sway.press_shortcut()
+            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+            time.sleep(QUIET)
+            self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (1, "Idle — "))
+
+    def test_inhibitor_locks_when_it_appears_while_armed_and_refuses_arming_until_it_is_gone(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            self.arm(desk)
+            inhibitor = sway.inhibit()
+            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+            self.assertEqual(desk.log_lines()[1], "Cendrel: lost sight of input: " + SILENCED + "; locking")
+            refused = "Idle — cannot arm: " + SILENCED
+            wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith(refused), 5, refused)
+            self.assertEqual(desk.notifications(), ["Cendrel|Cendrel cannot arm|Cendrel cannot arm: " + SILENCED])
+            self.assertEqual(desk.log_lines()[-1], "Cendrel: cannot arm: " + SILENCED)
+            inhibitor.stdin.close()
+            inhibitor.wait(5)
+            self.arm(desk)
+            self.assertEqual(desk.lock_count(), 1)
+
+    def test_compositor_that_dies_while_armed_locks_and_arming_then_refuses(self):
+        with Desktop(BINARY, HELPER) as desk:
+            sway = self.start(desk)
+            self.arm(desk)
+            os.killpg(sway.process.pid, signal.SIGKILL)
+            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+            self.assertEqual(desk.log_lines()[1],
+                             "Cendrel: lost sight of input: the connection to the compositor closed; locking")
+            # Asked again until the touch that locked is long enough ago to arm.
+            refused = "Idle — cannot arm: the connection to the compositor closed, so input cannot be seen"
+            wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith(refused), 10, refused)
+            self.assertEqual(desk.lock_count(), 1)
+            self.assertIsNone(desk.app.poll())
+
+
+if __name__ == "__main__":
+    run_script(globals(), "helper", "wayland_helper")
