@@ -7,7 +7,8 @@ import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SKIPPED_SUFFIXES = (".md", ".inc", ".plist.in", ".svg", ".png", ".desktop", ".1", ".clang-format", ".gitignore")
+SKIPPED_SUFFIXES = (".md", ".inc", ".plist.in", ".svg", ".png", ".desktop", ".1", ".clang-format", ".gitignore", ".xml",
+                    ".json", "/changelog", "/copyright")
 HASH_COMMENTS = (".py", ".sh", ".txt", ".cmake")
 
 
