@@ -126,22 +126,36 @@ std::vector<Step> stepsForThisSystem()
     return steps;
 }
 
-// One lock in progress. It is kept alive by the closures it has handed out
-// (its timers' and its steps'), and it drops all of them when it ends, which
-// ends it too.
+class LockChain;
+
+// The locks in progress. The closures a chain hands to its timers and steps
+// hold it weakly, so nothing it owns owns it back; it leaves this list when
+// it ends. Never destroyed: a chain may still run while the process exits.
+std::vector<std::shared_ptr<LockChain>>& runningChains()
+{
+    static auto* chains = new std::vector<std::shared_ptr<LockChain>>;
+    return *chains;
+}
+
+// One lock in progress, from the first step to evidence or the deadline.
 class LockChain final : public std::enable_shared_from_this<LockChain> {
 public:
     void start()
     {
+        runningChains().push_back(shared_from_this());
         steps_ = stepsForThisSystem();
         // Someone holding the keyboard already (an open menu) says nothing
         // about this lock.
         outsideEvidenceUsable_ = !platform().screenLocker->screenLooksLocked();
-        const auto self = shared_from_this();
-        deadline_ = platform().runLoop->scheduleTimer(ScreenLock::evidenceDeadline, false, [self] { self->end(); });
+        const std::weak_ptr<LockChain> weak = weak_from_this();
+        deadline_ = platform().runLoop->scheduleTimer(ScreenLock::evidenceDeadline, false, [weak] {
+            if (auto self = weak.lock())
+                self->end();
+        });
         if (outsideEvidenceUsable_)
-            evidenceCheck_ = platform().runLoop->scheduleTimer(ScreenLock::evidenceCheckInterval, true, [self] {
-                if (platform().screenLocker->screenLooksLocked())
+            evidenceCheck_ = platform().runLoop->scheduleTimer(ScreenLock::evidenceCheckInterval, true, [weak] {
+                auto self = weak.lock();
+                if (self && platform().screenLocker->screenLooksLocked())
                     self->succeed();
             });
         startNextStep();
@@ -166,9 +180,11 @@ private:
                 continue;
             }
             live_.push_back({index, false, std::move(request)});
-            const auto self = shared_from_this();
-            patience_ = platform().runLoop->scheduleTimer(ScreenLock::stepPatience, false,
-                                                          [self, index] { self->losePatience(index); });
+            patience_ =
+                platform().runLoop->scheduleTimer(ScreenLock::stepPatience, false, [weak = weak_from_this(), index] {
+                    if (auto self = weak.lock())
+                        self->losePatience(index);
+                });
             return;
         }
         if (live_.empty())
@@ -177,8 +193,10 @@ private:
 
     std::unique_ptr<LockRequest> ask(const Step& step, std::size_t index)
     {
-        const auto self = shared_from_this();
-        LockReplyHandler onReply = [self, index](LockReport report) { self->reply(index, report); };
+        LockReplyHandler onReply = [weak = weak_from_this(), index](LockReport report) {
+            if (auto self = weak.lock())
+                self->reply(index, report);
+        };
         ScreenLocker& locker = *platform().screenLocker;
         switch (step.kind) {
         case Step::Kind::session:
@@ -249,6 +267,7 @@ private:
             return;
         ended_ = true;
         const auto keepAlive = shared_from_this();
+        std::erase(runningChains(), keepAlive);
         // Dropped on a later pass: one of them may be reporting right now.
         auto held = std::make_shared<std::vector<Live>>(std::move(live_));
         auto timers = std::make_shared<std::vector<std::unique_ptr<Timer>>>();
@@ -297,6 +316,11 @@ private:
 void ScreenLock::lock()
 {
     std::make_shared<LockChain>()->start();
+}
+
+std::size_t ScreenLock::locksInProgressForTesting()
+{
+    return runningChains().size();
 }
 
 } // namespace cendrel

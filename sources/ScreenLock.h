@@ -4,6 +4,8 @@
 
 #include "Types.h"
 
+#include <cstddef>
+
 namespace cendrel {
 
 class ScreenLock {
@@ -15,6 +17,8 @@ public:
     // the owner is told when none has within `evidenceDeadline`. Reports
     // nothing to the caller.
     static void lock();
+    // Locks started and not yet ended.
+    static std::size_t locksInProgressForTesting();
 
     // A real lock screen can take a second and a half to come up.
     static constexpr Seconds evidenceDeadline{4.0};

@@ -20,6 +20,7 @@ protected:
     void TearDown() override
     {
         advance(2 * ScreenLock::evidenceDeadline.count());
+        EXPECT_EQ(ScreenLock::locksInProgressForTesting(), 0u) << "every lock ends by its deadline";
         uninstallPlatform();
     }
 
