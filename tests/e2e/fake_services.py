@@ -15,8 +15,7 @@
       "application|summary|body" to NOTIFICATIONS, and to NOTIFICATIONS.ids
       "number replaced icon urgency desktop-entry" (numbers from 1 up). With
       --screensaver LOCKS, also screen savers, whose Lock calls go to LOCKS as
-      login1's do, and their names to LOCKS.names: org.freedesktop.ScreenSaver,
-      or each --saver NAME:MODE, where MODE is "lock" (active once Lock
+      login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
       answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
       never becomes active) or "refuse" (answers with an error).
 
@@ -179,7 +178,7 @@ def main():
         if "--screensaver" in sys.argv:
             locks = sys.argv[sys.argv.index("--screensaver") + 1]
             savers = [sys.argv[i + 1] for i, arg in enumerate(sys.argv) if arg == "--saver"]
-            for saver in savers or ["org.freedesktop.ScreenSaver:lock"]:
+            for saver in savers:
                 service += screen_saver(bus, *saver.split(":"), locks)
     print("ready", flush=True)
     GLib.MainLoop().run()

@@ -69,7 +69,7 @@ def read_line(pipe, timeout, what):
 
 
 class Desktop:
-    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=False):
+    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=()):
         self.binary = binary
         self.helper = helper
         self.login1 = login1
@@ -112,12 +112,10 @@ class Desktop:
         self.display = self._start_xvfb()
         self.restart_system_bus(self.login1)
         self.session_bus = self._start_bus("session")[1]
-        # True: org.freedesktop.ScreenSaver that locks; or "NAME:MODE" items
-        # (see fake_services.py).
-        savers = [] if self.screensaver in (False, True) else self.screensaver
+        # "NAME:MODE" items (see fake_services.py).
         self._start_service(["session", self.session_bus, self.watcher_log, self.notify_log]
                             + (["--screensaver", self.lock_log] if self.screensaver else [])
-                            + [argument for saver in savers for argument in ("--saver", saver)])
+                            + [argument for saver in self.screensaver for argument in ("--saver", saver)])
 
         env = {key: value for key, value in os.environ.items()
                if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
@@ -297,22 +295,22 @@ class Desktop:
             self._session = dbus.bus.BusConnection(self.session_bus)
         return self._session
 
+    def _item_name(self):
+        with open(self.watcher_log) as text:
+            entries = text.read().split()
+        return entries[-2] if entries else None
+
     def _menu_object(self):
-        if self._menu is None:
-            with open(self.watcher_log) as text:
-                entries = text.read().split()
-            if not entries:
-                return None
-            item = self._bus().get_object(entries[-2], "/StatusNotifierItem")
-            path = item.Get("org.kde.StatusNotifierItem", "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
-            self._menu = self._bus().get_object(entries[-2], path)
+        if self._menu is None and self._item_name():
+            self._menu = self._bus().get_object(self._item_name(), self.tray_property("Menu"))
         return self._menu
 
     def tray_property(self, name):
-        with open(self.watcher_log) as text:
-            entries = text.read().split()
-        item = self._bus().get_object(entries[-2], "/StatusNotifierItem")
+        item = self._bus().get_object(self._item_name(), "/StatusNotifierItem")
         return item.Get("org.kde.StatusNotifierItem", name, dbus_interface=dbus.PROPERTIES_IFACE)
+
+    def menu_item(self, label):
+        return [item for item in self.menu_items() if item["label"] == label][0]
 
     def menu_items(self):
         """The tray menu's entries: (id, label, enabled, checked, separator, shortcut)."""
@@ -366,13 +364,8 @@ class Desktop:
 
     def click_menu(self, label):
         self.status_line()  # makes sure the menu object is a live one
-        menu = self._menu_object()
-        for item in self.menu_items():
-            if item["label"] == label:
-                menu.Event(item["id"], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
-                           dbus_interface="com.canonical.dbusmenu")
-                return
-        raise AssertionError("no menu entry %r" % label)
+        self._menu_object().Event(self.menu_item(label)["id"], "clicked", dbus.Int32(0, variant_level=1),
+                                  dbus.UInt32(0), dbus_interface="com.canonical.dbusmenu")
 
     # -- input through XTEST -----------------------------------------------
 
