@@ -162,7 +162,7 @@ void sendKey(QWidget& window, int key, std::uint32_t evdev, std::uint32_t xState
     QCoreApplication::sendEvent(window.windowHandle(), &event);
 }
 
-TEST(QtRecorderPanelTest, TakesEveryKeyPressWhileShownAndNoneOtherwise)
+TEST(QtRecorderPanelTest, TakesEveryKeyPressWhileShownAndNoneOtherwiseAndComesBackWhenShownAgain)
 {
     std::vector<KeyPress> presses;
     int closes = 0;
@@ -179,7 +179,13 @@ TEST(QtRecorderPanelTest, TakesEveryKeyPressWhileShownAndNoneOtherwise)
     panel.hide();
     EXPECT_FALSE(window.isVisible());
     sendKey(window, Qt::Key_K, KEY_K, 0);
+    // Shown again, a hidden or minimised panel comes back.
     panel.show();
+    EXPECT_TRUE(window.isVisible());
+    window.showMinimized();
+    ASSERT_TRUE(window.isMinimized());
+    panel.show();
+    EXPECT_FALSE(window.isMinimized());
     window.close();
     EXPECT_EQ(closes, 1);
     sendKey(window, Qt::Key_K, KEY_K, 0);
@@ -366,20 +372,6 @@ TEST(QtRecorderPanelTest, AModifierKeyOnItsOwnIsNoKeyPressThoughTheTablesPlaceIt
         const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, evdev + 8, 0, 0);
         EXPECT_EQ(keyPressFromEvent(event), std::nullopt) << evdev;
     }
-}
-
-TEST(QtRecorderPanelTest, ShownAgainAMinimisedOrHiddenPanelComesBack)
-{
-    QtRecorderPanel panel({"Set Lock Shortcut", "Press the new shortcut…", "hint"}, {});
-    QWidget& window = panel.windowForTesting();
-    panel.show();
-    window.showMinimized();
-    ASSERT_TRUE(window.isMinimized());
-    panel.show();
-    EXPECT_FALSE(window.isMinimized());
-    window.hide();
-    panel.show();
-    EXPECT_TRUE(window.isVisible());
 }
 
 } // namespace
