@@ -307,21 +307,15 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.wait_for_status("Arming…")
 
     def test_unusable_preferences_start_with_default_and_stay_untouched(self):
-        rows = [(b"\x89PNG\r\n\x1a\n\x00\x00[[[\xff\xfe shortcut.keyCode=5\n\x00\x01", None),
-                # L and Space with no modifier but the Caps Lock and the unused bit 0.
-                (b"[General]\nshortcut.keyCode=37\nshortcut.carbonModifiers=1\n", "l"),
-                (b"[General]\nshortcut.keyCode=49\nshortcut.carbonModifiers=1024\n", "space"),
-                (b"[General]\nshortcut.keyCode=40\nshortcut.carbonModifiers=4608\n" + b"#" * 50_000_000, None)]
-        for prefs, plain_key in rows:
+        # What a readable file may hold is left to the unit tests: here, a file
+        # that is no settings file at all, and one too large to be read.
+        for prefs in (b"\x89PNG\r\n\x1a\n\x00\x00[[[\xff\xfe shortcut.keyCode=5\n\x00\x01",
+                      b"[General]\nshortcut.keyCode=40\nshortcut.carbonModifiers=4608\n" + b"#" * 50_000_000):
             with self.subTest(prefs=prefs[:60]), self.desktop(preferences=prefs) as desk:
                 started = time.monotonic()
                 desk.launch()
                 self.assertLess(time.monotonic() - started, 3)
                 self.assertEqual(desk.status_line(), "Idle — press Alt+Super+L to arm")
-                if plain_key:
-                    desk.xdotool("key", plain_key)
-                    time.sleep(QUIET)
-                    self.assertTrue(desk.status_line().startswith("Idle"), "a plain key is grabbed")
                 desk.xdotool("key", "super+alt+l")
                 desk.wait_for_status("Arming…")
                 self.assertEqual(desk.quit(), 0)
