@@ -347,25 +347,22 @@ class Desktop:
     def wait_for_status(self, prefix, timeout=10.0):
         return wait_for(lambda: self.status_line().startswith(prefix), timeout, "status line %r" % prefix)
 
-    def prepare_menu(self):
-        """As a panel does before it shows the menu, or only to refresh it."""
-        self.status_line()
-        self._menu_object().AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
+    def _menu_event(self, item_id, event):
+        self._menu_object().Event(item_id, event, dbus.Int32(0, variant_level=1), dbus.UInt32(0),
+                                  dbus_interface="com.canonical.dbusmenu")
 
     def open_menu(self):
-        """As a panel does when the user opens the tray menu."""
-        self.prepare_menu()
-        self._menu_object().Event(0, "opened", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
-                                  dbus_interface="com.canonical.dbusmenu")
+        """As a panel does when the user opens the tray menu: prepared, then opened."""
+        self.status_line()
+        self._menu_object().AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
+        self._menu_event(0, "opened")
 
     def close_menu(self):
-        self._menu_object().Event(0, "closed", dbus.Int32(0, variant_level=1), dbus.UInt32(0),
-                                  dbus_interface="com.canonical.dbusmenu")
+        self._menu_event(0, "closed")
 
     def click_menu(self, label):
         self.status_line()  # makes sure the menu object is a live one
-        self._menu_object().Event(self.menu_item(label)["id"], "clicked", dbus.Int32(0, variant_level=1),
-                                  dbus.UInt32(0), dbus_interface="com.canonical.dbusmenu")
+        self._menu_event(self.menu_item(label)["id"], "clicked")
 
     # -- input through XTEST -----------------------------------------------
 

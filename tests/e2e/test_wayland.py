@@ -176,8 +176,6 @@ class CendrelWayland(unittest.TestCase):
             self.assertEqual(desk.log_lines()[1], "Cendrel: lost sight of input: " + SILENCED + "; locking")
             refused = "Idle — cannot arm: " + SILENCED
             wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith(refused), 5, refused)
-            self.assertEqual(desk.notifications(), ["Cendrel|Cendrel cannot arm|Cendrel cannot arm: " + SILENCED])
-            self.assertEqual(desk.log_lines()[-1], "Cendrel: cannot arm: " + SILENCED)
             inhibitor.stdin.close()
             inhibitor.wait(5)
             self.arm(desk)

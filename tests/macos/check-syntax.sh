@@ -12,9 +12,9 @@
 #       its "// expect:" line names
 set -uo pipefail
 
-mode=
+rejected=false
 if [ "${1:-}" = "--rejected" ]; then
-    mode=rejected
+    rejected=true
     shift
 fi
 clang=$1
@@ -27,52 +27,37 @@ flags=(-fsyntax-only -x objective-c++ -std=c++20 -fobjc-arc -fblocks -fobjc-runt
     -Wformat=2 -Wformat-security "$@" -Werror
     -isystem "$here/sdk" -I "$root/platform" -I "$root/platform/macos" -I "$root/sources")
 
+shopt -s nullglob
+if $rejected; then
+    files=("$here"/rejected/*.mm)
+else
+    files=("$root"/platform/macos/*.mm)
+    if [ ${#files[@]} -eq 0 ]; then
+        echo "FAIL no .mm file in platform/macos"
+        exit 1
+    fi
+    files+=("$root"/sources/*.cpp "$root"/platform/*.cpp)
+fi
+
 passed=0
 failed=0
-
-if [ "$mode" = "rejected" ]; then
-    shopt -s nullglob
-    cases=("$here"/rejected/*.mm)
-    for file in "${cases[@]}"; do
-        expected=$(sed -n 's|^// expect: ||p' "$file" | head -n 1)
-        name=${file#"$root"/}
-        if [ -z "$expected" ]; then
-            echo "FAIL $name: no '// expect:' line"
-            failed=$((failed + 1))
-            continue
-        fi
-        if output=$("$clang" "${flags[@]}" "$file" 2>&1); then
-            echo "FAIL $name: compiled, but should have failed with: $expected"
-            failed=$((failed + 1))
-        elif grep -qF -- "$expected" <<<"$output"; then
-            echo "ok   $name"
-            passed=$((passed + 1))
-        else
-            echo "FAIL $name: failed, but not with: $expected"
-            echo "$output"
-            failed=$((failed + 1))
-        fi
-    done
-else
-    shopt -s nullglob
-    backend=("$root"/platform/macos/*.mm)
-    core=("$root"/sources/*.cpp "$root"/platform/*.cpp)
-    if [ ${#backend[@]} -eq 0 ]; then
-        echo "FAIL no .mm file in platform/macos"
-        failed=1
+for file in "${files[@]}"; do
+    name=${file#"$root"/}
+    output=$("$clang" "${flags[@]}" "$file" 2>&1)
+    compiled=$?
+    # A rejected case passes only by failing with the diagnostic its
+    # "// expect:" line names (a case without one never passes).
+    expected=$($rejected && sed -n 's|^// expect: ||p' "$file" | head -n 1)
+    if { ! $rejected && [ $compiled -eq 0 ]; } ||
+        { $rejected && [ $compiled -ne 0 ] && [ -n "$expected" ] && grep -qF -- "$expected" <<<"$output"; }; then
+        echo "ok   $name"
+        passed=$((passed + 1))
+    else
+        echo "FAIL $name${expected:+ (expected: $expected)}"
+        echo "$output"
+        failed=$((failed + 1))
     fi
-    for file in "${backend[@]}" "${core[@]}"; do
-        name=${file#"$root"/}
-        if output=$("$clang" "${flags[@]}" "$file" 2>&1); then
-            echo "ok   $name"
-            passed=$((passed + 1))
-        else
-            echo "FAIL $name"
-            echo "$output"
-            failed=$((failed + 1))
-        fi
-    done
-fi
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
