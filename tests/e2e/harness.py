@@ -246,10 +246,14 @@ class Desktop:
         return os.path.join(self.config, "Cendrel", "Cendrel.conf")
 
     def launch(self, wait=True, stderr=None):
+        """stderr: a descriptor, or "closed" to start with none at all."""
         self._menu = None
+        closed = stderr == "closed"
         with open(self.stderr_path, "ab") as log:
             self.app = subprocess.Popen([self.binary], env=self.env, stdout=log,
-                                        stderr=log if stderr is None else stderr, start_new_session=True)
+                                        stderr=log if stderr is None or closed else stderr,
+                                        preexec_fn=(lambda: os.close(2)) if closed else None,
+                                        start_new_session=True)
         if wait:
             self.wait_for_status("Idle — ", timeout=15)
         return self.app

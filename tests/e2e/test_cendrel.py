@@ -259,7 +259,14 @@ class CendrelEndToEnd(unittest.TestCase):
 
     def test_unread_or_closed_stderr_neither_holds_nor_ends_the_guard(self):
         with self.desktop(login1=None) as desk:
-            for reader_gone in (False, True):
+            for reader_gone in (False, True, None):
+                if reader_gone is None:
+                    # Started with no stderr at all: it is /dev/null from
+                    # the start, so no later descriptor takes its number.
+                    desk.launch(stderr="closed")
+                    self.assertEqual(os.readlink("/proc/%d/fd/2" % desk.app.pid), "/dev/null")
+                    self.assertEqual(desk.quit(), 0)
+                    continue
                 read_end, write_end = os.pipe()
                 if reader_gone:
                     # With room in it, so the log lines are written (and

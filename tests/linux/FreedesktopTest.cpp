@@ -53,6 +53,15 @@ TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
 {
     writeAll(prefsPath, "[General]\nshortcut.keyCode=twelve\n");
     EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"), std::nullopt);
+    // Up to 64 KiB is read; a larger file is not a preferences file of ours.
+    for (const auto& [size, read] : {std::pair{64 * 1024, true}, std::pair{64 * 1024 + 1, false}}) {
+        QByteArray text("[General]\nshortcut.keyCode=5\n;");
+        text += QByteArray(size - text.size() - 1, 'x') + "\n";
+        writeAll(prefsPath, text);
+        EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"),
+                  read ? std::optional<std::int64_t>(5) : std::nullopt)
+            << size;
+    }
     // Qt reads "shortcut.keyCode=5" from this, but reports the file corrupt.
     const QByteArray corrupt("[General]\nshortcut.keyCode=5\n[broken\n");
     writeAll(prefsPath, corrupt);
