@@ -384,6 +384,12 @@ class Desktop:
                                 text=True)
         return result.stdout.strip()
 
+    def hold_keyboard(self):
+        """Another client holding the whole keyboard, as an open menu does;
+        killing it lets go."""
+        return self._spawn([self.helper, "grab-keyboard"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+
     def hold_grab(self, keycode, modifiers):
         process = self._spawn([self.helper, "grab", str(keycode), str(modifiers)], env=self.env,
                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
