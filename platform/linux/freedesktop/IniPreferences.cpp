@@ -29,15 +29,23 @@ IniPreferences::IniPreferences(std::string path) : path_(std::move(path))
 
 IniPreferences::~IniPreferences() = default;
 
-std::optional<std::int64_t> IniPreferences::integer(const std::string& key)
+std::optional<QVariant> IniPreferences::stored(const std::string& key) const
 {
     if (unusable_)
         return std::nullopt;
-    const QVariant value = settings_->value(QString::fromStdString(key));
+    QVariant value = settings_->value(QString::fromStdString(key));
     if (!value.isValid())
         return std::nullopt;
+    return value;
+}
+
+std::optional<std::int64_t> IniPreferences::integer(const std::string& key)
+{
+    const auto value = stored(key);
+    if (!value)
+        return std::nullopt;
     bool ok = false;
-    const qlonglong number = value.toString().trimmed().toLongLong(&ok);
+    const qlonglong number = value->toString().trimmed().toLongLong(&ok);
     if (!ok)
         return std::nullopt;
     return static_cast<std::int64_t>(number);
@@ -45,16 +53,14 @@ std::optional<std::int64_t> IniPreferences::integer(const std::string& key)
 
 std::optional<std::string> IniPreferences::text(const std::string& key)
 {
-    if (unusable_)
+    const auto value = stored(key);
+    if (!value)
         return std::nullopt;
     // QSettings would make a list of a value with a comma in it; the raw
     // text is what the user wrote.
-    const QVariant value = settings_->value(QString::fromStdString(key));
-    if (!value.isValid())
-        return std::nullopt;
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", ")).toStdString();
-    return value.toString().toStdString();
+    if (value->typeId() == QMetaType::QStringList)
+        return value->toStringList().join(QStringLiteral(", ")).toStdString();
+    return value->toString().toStdString();
 }
 
 bool IniPreferences::setInteger(const std::string& key, std::int64_t value)

@@ -3,6 +3,8 @@
 
 #include "Preferences.h"
 
+#include <QVariant>
+
 #include <memory>
 #include <string>
 
@@ -21,6 +23,9 @@ public:
     std::optional<std::string> text(const std::string& key) override;
 
 private:
+    // The value stored under `key`; nothing when there is none or the file
+    // is not usable.
+    std::optional<QVariant> stored(const std::string& key) const;
     std::string path_;
     std::unique_ptr<QSettings> settings_;
     // The file could not be read as settings: nothing is taken from it, and
