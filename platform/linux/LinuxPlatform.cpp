@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
 
@@ -34,6 +35,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cendrel {
@@ -117,6 +119,42 @@ std::shared_ptr<Input> waylandInput(const std::shared_ptr<SystemLog>& log)
     return input;
 }
 
+bool isSocket(const std::string& path)
+{
+    struct stat status {};
+    return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode);
+}
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+// Told by what answers: a compositor's own control socket, or its names on
+// the session bus. A variable left over from another session names a socket
+// that is not there.
+Desktop waylandDesktop()
+{
+    if (isSocket(environment("SWAYSOCK")))
+        return Desktop::sway;
+    if (const std::string signature = environment("HYPRLAND_INSTANCE_SIGNATURE"); !signature.empty()) {
+        const std::string runtime = environment("XDG_RUNTIME_DIR");
+        if (isSocket(runtime + "/hypr/" + signature + "/.socket.sock") ||
+            isSocket("/tmp/hypr/" + signature + "/.socket.sock"))
+            return Desktop::hyprland;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface() != nullptr) {
+        if (bus.interface()->isServiceRegistered(QStringLiteral("org.gnome.Mutter.IdleMonitor")).value() ||
+            bus.interface()->isServiceRegistered(QStringLiteral("org.gnome.Shell")).value())
+            return Desktop::gnome;
+        if (bus.interface()->isServiceRegistered(QStringLiteral("org.kde.KWin")).value())
+            return Desktop::kde;
+    }
+    return Desktop::otherWayland;
+}
+
 // $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
 // XDG base directory rules say.
 std::string xdgConfigHome()
@@ -188,6 +226,7 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
+    platform.desktop = input ? waylandDesktop() : Desktop::classic;
     platform.application = application;
     platform.runLoop = runLoop;
     platform.input = input ? input : X11Input::create(x, hotKeys);

@@ -294,11 +294,11 @@ private:
 
 SimPlatform::SimPlatform() : runLoop_(std::make_shared<SimRunLoop>()), backend_(std::make_shared<Backend>(*this)) {}
 
-void SimPlatform::install(SystemFlavor flavor)
+void SimPlatform::install(SystemFlavor flavor, Desktop desktop)
 {
     backend_->shortcutNotation = flavor == SystemFlavor::macOS ? ShortcutNotation::glyphs : ShortcutNotation::names;
     const auto& b = backend_;
-    installPlatform(Platform{flavor, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
+    installPlatform(Platform{flavor, desktop, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
 }
 
 bool SimPlatform::sendRequest(Request request)

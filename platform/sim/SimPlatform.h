@@ -21,7 +21,7 @@ class SimPlatform {
 public:
     SimPlatform();
     // Makes this the installed platform; tests uninstall it in TearDown.
-    void install(SystemFlavor flavor = SystemFlavor::macOS);
+    void install(SystemFlavor flavor = SystemFlavor::macOS, Desktop desktop = Desktop::classic);
 
     SimRunLoop& runLoop() { return *runLoop_; }
 
