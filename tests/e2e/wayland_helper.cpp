@@ -3,7 +3,9 @@
 // or moves, clicks or scrolls a virtual pointer once.
 //
 //     wayland_helper inhibit     prints "inhibiting" once the compositor has it
-//     wayland_helper motion|click|scroll
+//     wayland_helper motion|click|scroll [timed]
+//
+// `timed` prints the CLOCK_MONOTONIC second at which the touch was sent.
 #include "idle-inhibit-unstable-v1-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
@@ -11,6 +13,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -62,12 +65,18 @@ const wl_registry_listener registryListener{global, globalRemove};
 int main(int argc, char** argv)
 {
     wl_display* display = wl_display_connect(nullptr);
-    if (argc != 2 || display == nullptr)
+    const bool timed = argc == 3 && std::strcmp(argv[2], "timed") == 0;
+    if ((argc != 2 && !timed) || display == nullptr)
         return 2;
     wl_registry_add_listener(wl_display_get_registry(display), &registryListener, nullptr);
     wl_display_roundtrip(display);
     if (std::strcmp(argv[1], "inhibit") != 0) {
         const bool touched = pointerManager != nullptr && touch(argv[1]);
+        timespec sent{};
+        clock_gettime(CLOCK_MONOTONIC, &sent);
+        wl_display_flush(display);
+        if (timed)
+            std::printf("%.6f\n", static_cast<double>(sent.tv_sec) + static_cast<double>(sent.tv_nsec) / 1e9);
         wl_display_roundtrip(display);
         return touched ? 0 : 1;
     }

@@ -33,8 +33,13 @@ public:
     // an inhibitor silences, a probe each second finds it silenced.
     std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) override;
     // No global pointer position: any motion is input, and the idle
-    // notifications already report it.
-    std::unique_ptr<InputWatch> watchPointerMotion(std::function<void(Point)>) override { return nullptr; }
+    // notifications already report it. A watch that never reports keeps the
+    // pointer from being polled 25 times a second for a position that does
+    // not exist.
+    std::unique_ptr<InputWatch> watchPointerMotion(std::function<void(Point)>) override
+    {
+        return std::make_unique<InputWatch>();
+    }
     bool canWatchKeyPresses() override { return true; }
     std::string watchLimitation() override { return "any pointer movement locks"; }
     std::string whyInputIsUnseen() override;
