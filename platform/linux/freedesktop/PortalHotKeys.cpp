@@ -94,7 +94,11 @@ class PortalRegistration final : public HotKeyRegistration {
 public:
     explicit PortalRegistration(PortalSession* session) : session_(session) {}
     // Later: the press that releases it may be running in one of its slots.
-    ~PortalRegistration() override { session_->deleteLater(); }
+    ~PortalRegistration() override
+    {
+        session_->stop();
+        session_->deleteLater();
+    }
     bool reportBinding(std::function<void(const DesktopBinding&)> onBinding) override
     {
         session_->start(std::move(onBinding));

@@ -47,6 +47,12 @@ public:
     // Closes the session once the portal has created it.
     ~PortalSession() override;
     void start(std::function<void(const DesktopBinding&)> onBinding);
+    // Nothing is told any more: the registration is gone.
+    void stop()
+    {
+        onPress_ = nullptr;
+        onBinding_ = nullptr;
+    }
 
 private slots:
     void sessionCreated(const QDBusMessage& response);
