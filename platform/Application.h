@@ -21,7 +21,7 @@ public:
 
 // What a notice is about: a newer notice on one subject replaces the older
 // one on the desktop instead of piling up beside it.
-enum class NoticeSubject { screenLock, hotKey, instance, launchAtLogin, arming };
+enum class NoticeSubject { screenLock, hotKey, instance, launchAtLogin, arming, statusItem };
 
 struct Notice {
     NoticeSubject subject = NoticeSubject::screenLock;

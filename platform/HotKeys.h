@@ -11,6 +11,24 @@
 
 namespace cendrel {
 
+// What the desktop made of a hot key whose trigger it chooses itself (a
+// shortcuts portal, where the owner confirms or changes the combination).
+struct DesktopBinding {
+    enum class Outcome {
+        // The desktop bound it; `text` is its own words for what the owner
+        // presses, empty when it left the shortcut without a trigger.
+        assigned,
+        // It would not bind it; `text` says why, in words for the log.
+        refused,
+        // The desktop offers no such service: the owner binds a key to
+        // Cendrel's command there.
+        unavailable,
+    };
+    Outcome outcome = Outcome::unavailable;
+    std::string text;
+    friend bool operator==(const DesktopBinding&, const DesktopBinding&) = default;
+};
+
 // A registered hot key. Releasing it unregisters it.
 class HotKeyRegistration {
 public:
@@ -18,6 +36,18 @@ public:
     HotKeyRegistration(const HotKeyRegistration&) = delete;
     HotKeyRegistration& operator=(const HotKeyRegistration&) = delete;
     virtual ~HotKeyRegistration() = default;
+
+    // Where the desktop chooses the trigger, true, and `onBinding` is told on
+    // the main thread, on a later pass of the loop, once the desktop has
+    // answered and again whenever the owner changes the trigger there; until
+    // then no press arrives. False for a hot key the program grabs itself,
+    // whose combination is the trigger from the start: `onBinding` is then
+    // never called.
+    virtual bool reportBinding(std::function<void(const DesktopBinding&)> onBinding)
+    {
+        (void)onBinding;
+        return false;
+    }
 };
 
 // Why a registration was refused, in words for the log: it follows

@@ -24,6 +24,14 @@ public:
     // switch layouts at any moment.
     virtual std::optional<std::string> characterForKey(KeyCode keyCode) = 0;
     virtual ShortcutNotation notation() = 0;
+    // The name the system's key tables give what the key types without
+    // modifiers ("l", "comma", "Return": an X keysym name), as desktops write
+    // keys in their shortcut settings; nothing where there are no such names.
+    virtual std::optional<std::string> keySymbolName(KeyCode keyCode)
+    {
+        (void)keyCode;
+        return std::nullopt;
+    }
     // The text in upper case by the system's own rules ("ß" may become
     // "SS"), as printed on a key cap; text that is not UTF-8 comes back as
     // it is.

@@ -20,6 +20,10 @@ public:
     virtual void setPrompt(const std::string& text) = 0;
     // The line naming the current shortcut.
     virtual void setCurrent(const std::string& text) = 0;
+    // Replaces the small line at the bottom, which may then be longer than
+    // the one it was built with (where the owner binds the shortcut in the
+    // desktop's settings, the exact text to enter there).
+    virtual void setHint(const std::string& text) { (void)text; }
     // Brings the application forward and shows the panel, centred, as the key
     // window; from then on every key press that reaches the application goes
     // to `onKeyPress` and nowhere else, until hide() or the user closes it.

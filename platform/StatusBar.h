@@ -76,6 +76,9 @@ public:
 
     // A new item in the bar, with no icon and an empty menu until told.
     virtual std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) = 0;
+    // False where the desktop shows no status items at all (a panel without a
+    // tray), so the owner would never see the icon or reach the menu.
+    virtual bool showsItems() { return true; }
 };
 
 } // namespace cendrel

@@ -3,6 +3,7 @@
 #include "Platform.h"
 #include "ScreenLock.h"
 
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,52 @@ std::string watchLimitationNote()
 {
     const std::string limitation = platform().input->watchLimitation();
     return limitation.empty() ? std::string() : " (" + limitation + ")";
+}
+
+// What another start of the program sends the running one to arm or disarm.
+constexpr const char* toggleCommand = "cendrel --toggle";
+
+// The modifiers in a desktop's own words (Control, Option, Shift, Command).
+std::string modifierWords(Modifiers modifiers, const std::array<const char*, 4>& words, const char* separator)
+{
+    constexpr std::array<Modifier, 4> order{Modifier::control, Modifier::option, Modifier::shift, Modifier::command};
+    std::string text;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (modifiers.contains(order[i]))
+            text += (text.empty() ? "" : separator) + std::string(words[i]);
+    }
+    return text;
+}
+
+struct BindingAdvice {
+    std::string where;
+    std::string what;
+};
+
+// Where nothing binds the shortcut for the program: where the owner binds it
+// to the command, and what to enter there, in that desktop's notation.
+BindingAdvice bindingAdvice(const Shortcut& shortcut)
+{
+    const std::string command = toggleCommand;
+    const std::string key = shortcut.keySymbol();
+    switch (platform().desktop) {
+    case Desktop::sway:
+        return {"sway's config", "bindsym " +
+                                     modifierWords(shortcut.modifiers, {"Ctrl", "Mod1", "Shift", "Mod4"}, "+") + "+" +
+                                     key + " exec " + command};
+    case Desktop::hyprland:
+        return {"hyprland.conf", "bind = " + modifierWords(shortcut.modifiers, {"CTRL", "ALT", "SHIFT", "SUPER"}, " ") +
+                                     ", " + (key.size() == 1 ? platform().keyboardLayout->uppercase(key) : key) +
+                                     ", exec, " + command};
+    case Desktop::gnome:
+        return {"Settings → Keyboard → View and Customize Shortcuts → Custom Shortcuts",
+                shortcut.displayString() + " running " + command};
+    case Desktop::classic:
+    case Desktop::kde:
+    case Desktop::otherWayland:
+        break;
+    }
+    return {"the desktop's keyboard shortcut settings", shortcut.displayString() + " running " + command};
 }
 
 } // namespace
@@ -65,6 +112,7 @@ void AppDelegate::applicationDidFinishLaunching()
     launchesAtLogin = system.loginItems->isEnabled();
     setupStatusItem();
     hotKeyManager->onTrigger = action(&AppDelegate::hotKeyPressed);
+    hotKeyManager->onBindingChange = action(&AppDelegate::desktopBindingChanged);
     if (!hotKeyManager->registerShortcut(shortcut)) {
         system.application->notify({NoticeSubject::hotKey, false, "Cendrel's shortcut is not active",
                                     shortcut.displayString() +
@@ -90,6 +138,42 @@ void AppDelegate::applicationDidFinishLaunching()
     };
     // The monitor never reports its initial state; show it ourselves.
     updateForState(ArmMonitor::State::idle);
+    if (!system.statusBar->showsItems()) {
+        iconUnseenNoticeDue = true;
+        if (shortcutRoute() != ShortcutRoute::waitingForDesktop)
+            tellWhereTheIconIsNot();
+    }
+}
+
+void AppDelegate::desktopBindingChanged()
+{
+    const auto& binding = hotKeyManager->desktopBinding();
+    if (binding && binding->outcome == DesktopBinding::Outcome::refused) {
+        const BindingAdvice advice = bindingAdvice(shortcut);
+        platform().application->notify({NoticeSubject::hotKey, false, "Cendrel's shortcut is not active",
+                                        "The desktop did not bind " + shortcut.displayString() +
+                                            ", so it does not arm Cendrel. Bind it in " + advice.where + ": " +
+                                            advice.what + ", or use Arm Now in Cendrel's menu."});
+    }
+    if (iconUnseenNoticeDue)
+        tellWhereTheIconIsNot();
+    rebuildMenu();
+}
+
+void AppDelegate::tellWhereTheIconIsNot()
+{
+    iconUnseenNoticeDue = false;
+    std::string how = std::string("Run ") + toggleCommand + " to arm or disarm it.";
+    if (shortcutRoute() == ShortcutRoute::ownerBinds) {
+        const BindingAdvice advice = bindingAdvice(shortcut);
+        how = std::string("Run ") + toggleCommand + " to arm or disarm it; for a shortcut, enter in " + advice.where +
+              ": " + advice.what + ".";
+    } else if (shortcutWorks()) {
+        how = "Press " + triggerText() + " or run " + toggleCommand + " to arm or disarm it.";
+    }
+    platform().application->notify(
+        {NoticeSubject::statusItem, false, "Cendrel has no icon in the panel",
+         how + " Its icon and menu need a tray in the panel: on GNOME, the AppIndicator extension."});
 }
 
 void AppDelegate::hotKeyPressed()
@@ -156,11 +240,19 @@ void AppDelegate::lockNow()
 
 void AppDelegate::changeShortcut()
 {
-    recorder->show(shortcut, [weak = weak_from_this()](const Shortcut& captured) -> std::optional<std::string> {
-        if (auto self = weak.lock())
-            return self->handleCapture(captured);
-        return std::nullopt;
-    });
+    std::string hint;
+    if (shortcutRoute() == ShortcutRoute::ownerBinds) {
+        const BindingAdvice advice = bindingAdvice(shortcut);
+        hint = advice.where + ": " + advice.what;
+    }
+    recorder->show(
+        shortcut,
+        [weak = weak_from_this()](const Shortcut& captured) -> std::optional<std::string> {
+            if (auto self = weak.lock())
+                return self->handleCapture(captured);
+            return std::nullopt;
+        },
+        hint);
 }
 
 void AppDelegate::quit()
@@ -170,7 +262,10 @@ void AppDelegate::quit()
 
 std::optional<std::string> AppDelegate::handleCapture(const Shortcut& captured)
 {
-    if (!hotKeyManager->registerShortcut(captured))
+    // Where the owner binds it, what the program could register matters not;
+    // the desktop is still asked, in case it now binds shortcuts itself.
+    const bool ownerBinds = shortcutRoute() == ShortcutRoute::ownerBinds;
+    if (!hotKeyManager->registerShortcut(captured) && !ownerBinds)
         return captured.displayString() + " is not available — try another";
     shortcut = captured;
     if (!shortcut.save()) {
@@ -185,6 +280,12 @@ std::optional<std::string> AppDelegate::handleCapture(const Shortcut& captured)
         });
     }
     rebuildMenu();
+    if (ownerBinds) {
+        // Kept on screen, so that the owner can copy what to enter.
+        const BindingAdvice advice = bindingAdvice(shortcut);
+        recorder->setHint(advice.where + ": " + advice.what);
+        return "Saved — now bind it as shown below";
+    }
     return std::nullopt;
 }
 
@@ -236,6 +337,26 @@ bool AppDelegate::shortcutWorks() const
     return hotKeyManager->isActive();
 }
 
+AppDelegate::ShortcutRoute AppDelegate::shortcutRoute() const
+{
+    if (hotKeyManager->desktopChoosesTrigger()) {
+        const auto& binding = hotKeyManager->desktopBinding();
+        if (!binding)
+            return ShortcutRoute::waitingForDesktop;
+        return shortcutWorks() ? ShortcutRoute::hotKey : ShortcutRoute::ownerBinds;
+    }
+    // Under a compositor the program's own grab sees only X programs' keys.
+    return platform().desktop == Desktop::classic ? ShortcutRoute::hotKey : ShortcutRoute::ownerBinds;
+}
+
+std::string AppDelegate::triggerText() const
+{
+    const auto& binding = hotKeyManager->desktopBinding();
+    if (binding && binding->outcome == DesktopBinding::Outcome::assigned && !binding->text.empty())
+        return binding->text;
+    return shortcut.displayString();
+}
+
 void AppDelegate::setupStatusItem()
 {
     // Gone, the controller guards nothing, and lets the menu show.
@@ -269,6 +390,10 @@ std::string AppDelegate::statusLine(const std::string& shortcutText) const
     case ArmMonitor::State::idle:
         if (!refusal.empty())
             return "Idle — cannot arm: " + refusal;
+        if (shortcutRoute() == ShortcutRoute::waitingForDesktop)
+            return "Idle — waiting for the desktop to bind the shortcut";
+        if (shortcutRoute() == ShortcutRoute::ownerBinds)
+            return std::string("Idle — use Arm Now, or a shortcut bound to ") + toggleCommand;
         if (!shortcutWorks())
             return "Idle — " + shortcutText + " is not active, use Arm Now";
         return "Idle — press " + shortcutText + " to arm";
@@ -290,6 +415,10 @@ std::string AppDelegate::toolTip(const std::string& shortcutText) const
     case ArmMonitor::State::idle:
         if (!refusal.empty())
             return "Cendrel cannot arm: " + refusal;
+        if (shortcutRoute() == ShortcutRoute::waitingForDesktop)
+            return "Cendrel: idle, waiting for the desktop to bind the shortcut";
+        if (shortcutRoute() == ShortcutRoute::ownerBinds)
+            return std::string("Cendrel: idle, ") + toggleCommand + " arms";
         return "Cendrel: idle, " + shortcutText + (shortcutWorks() ? " arms" : " is not active");
     case ArmMonitor::State::arming:
         return "Cendrel: arming";
@@ -304,7 +433,7 @@ void AppDelegate::rebuildMenu()
     const bool idle = monitor->state() == ArmMonitor::State::idle;
     const std::string limitation = watchLimitationNote();
     // Read from the layout once: this runs between a touch and its lock.
-    const std::string shortcutText = shortcut.displayString();
+    const std::string shortcutText = triggerText();
     std::vector<MenuEntry> entries;
     entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + limitation));
     entries.push_back(MenuEntry::makeSeparator());
@@ -316,8 +445,14 @@ void AppDelegate::rebuildMenu()
                              }));
     entries.push_back(MenuEntry::makeAction("Lock Screen Now", action(&AppDelegate::lockNow)));
     entries.push_back(MenuEntry::makeSeparator());
-    entries.push_back(
-        MenuEntry::makeInformation("Arm Shortcut:  " + shortcutText + (shortcutWorks() ? "" : " (not active)")));
+    std::string shortcutLine = "Arm Shortcut:  " + shortcutText + (shortcutWorks() ? "" : " (not active)");
+    if (shortcutRoute() == ShortcutRoute::waitingForDesktop) {
+        shortcutLine = "Arm Shortcut:  " + shortcutText + " (waiting for the desktop)";
+    } else if (shortcutRoute() == ShortcutRoute::ownerBinds) {
+        const BindingAdvice advice = bindingAdvice(shortcut);
+        shortcutLine = "Arm Shortcut:  " + advice.what + " (in " + advice.where + ")";
+    }
+    entries.push_back(MenuEntry::makeInformation(shortcutLine));
     entries.push_back(MenuEntry::makeAction("Change Shortcut…", action(&AppDelegate::changeShortcut)));
     entries.push_back(MenuEntry::makeSeparator());
     MenuEntry login = MenuEntry::makeAction("Launch at Login", action(&AppDelegate::toggleLaunchAtLogin));

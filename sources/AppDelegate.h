@@ -54,6 +54,22 @@ private:
     void refuseArming(const std::string& why);
     std::optional<std::string> handleCapture(const Shortcut& captured);
     bool shortcutWorks() const;
+    // How the owner's presses reach the guard now.
+    enum class ShortcutRoute {
+        // The shortcut is the program's own hot key, or the trigger the
+        // desktop assigned to it (working or not: shortcutWorks()).
+        hotKey,
+        // The desktop was asked to bind it and has not answered.
+        waitingForDesktop,
+        // Nothing binds it for the program: the owner binds a key to the
+        // command in the desktop's settings.
+        ownerBinds,
+    };
+    ShortcutRoute shortcutRoute() const;
+    // What the owner presses: the trigger the desktop assigned, or ours.
+    std::string triggerText() const;
+    void desktopBindingChanged();
+    void tellWhereTheIconIsNot();
 
     // Wraps an action so that it runs only while this controller exists.
     template <typename Method> std::function<void()> action(Method method);
@@ -78,6 +94,9 @@ private:
     // started with that same key press, must not arm the guard again.
     bool menuArmingBlocked = false;
     std::unique_ptr<Timer> menuArmingUnblock;
+    // The desktop shows no status items: the owner is told how to arm once
+    // the desktop has said what binds the shortcut.
+    bool iconUnseenNoticeDue = false;
 };
 
 } // namespace cendrel

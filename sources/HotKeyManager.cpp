@@ -29,9 +29,39 @@ bool HotKeyManager::registerShortcut(const Shortcut& shortcut)
 
 bool HotKeyManager::retry()
 {
+    // A desktop that chooses the trigger is not asked again: it would put
+    // its dialog before the owner at each opening of the menu.
     if (!wanted || registered == wanted)
-        return registration != nullptr;
+        return isActive();
     return tryRegister(*wanted);
+}
+
+bool HotKeyManager::isActive() const
+{
+    if (registration == nullptr || registered != wanted)
+        return false;
+    return !desktopChooses ||
+           (binding && binding->outcome == DesktopBinding::Outcome::assigned && !binding->text.empty());
+}
+
+void HotKeyManager::logRefusal(const Shortcut& shortcut, const std::string& reason)
+{
+    auto refusal = std::make_pair(shortcut, reason);
+    if (std::find(refusalsLogged.begin(), refusalsLogged.end(), refusal) != refusalsLogged.end())
+        return;
+    platform().systemLog->log("Cendrel: failed to register hotkey " + reason);
+    refusalsLogged.push_back(std::move(refusal));
+}
+
+void HotKeyManager::bindingReported(const DesktopBinding& reported)
+{
+    if (binding == reported)
+        return;
+    if (reported.outcome == DesktopBinding::Outcome::refused && registered)
+        logRefusal(*registered, reported.text);
+    binding = reported;
+    if (auto callback = onBindingChange)
+        callback();
 }
 
 bool HotKeyManager::tryRegister(const Shortcut& shortcut)
@@ -46,17 +76,19 @@ bool HotKeyManager::tryRegister(const Shortcut& shortcut)
             callback();
     });
     if (auto* failure = std::get_if<HotKeyFailure>(&result)) {
-        auto refusal = std::make_pair(shortcut, failure->reason);
-        if (std::find(refusalsLogged.begin(), refusalsLogged.end(), refusal) == refusalsLogged.end()) {
-            system.systemLog->log("Cendrel: failed to register hotkey " + failure->reason);
-            refusalsLogged.push_back(std::move(refusal));
-        }
+        logRefusal(shortcut, failure->reason);
         return false;
     }
     std::erase_if(refusalsLogged, [&](const auto& logged) { return logged.first == shortcut; });
     // The new one first, then the old one goes: never a moment without a hot key.
     registration = std::move(std::get<std::unique_ptr<HotKeyRegistration>>(result));
     registered = shortcut;
+    binding.reset();
+    desktopChooses =
+        registration->reportBinding([weak = weak_from_this(), which = ++generation](const DesktopBinding& reported) {
+            if (auto self = weak.lock(); self && self->generation == which)
+                self->bindingReported(reported);
+        });
     return true;
 }
 

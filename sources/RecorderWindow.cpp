@@ -28,15 +28,26 @@ const Texts& texts()
 
 } // namespace
 
-void RecorderWindow::show(const Shortcut& current, CaptureHandler capture)
+void RecorderWindow::show(const Shortcut& current, CaptureHandler capture, const std::string& hint)
 {
     onCapture = std::move(capture);
     if (!window)
         buildWindow();
+    // Put back after a show with another hint.
+    if (!hint.empty() || hintReplaced)
+        setHint(hint.empty() ? texts().hint : hint);
+    hintReplaced = !hint.empty();
     window->setCurrent("Current: " + current.displayString());
     window->setPrompt(promptText);
     recording = true;
     window->show();
+}
+
+void RecorderWindow::setHint(const std::string& hint)
+{
+    hintReplaced = true;
+    if (window)
+        window->setHint(hint);
 }
 
 void RecorderWindow::buildWindow()

@@ -13,8 +13,9 @@ namespace cendrel {
 
 class RecorderWindow : public std::enable_shared_from_this<RecorderWindow> {
 public:
-    // Answers a captured shortcut: nothing when it is taken, or the reason it
-    // cannot be used, which the panel shows while the recording goes on.
+    // Answers a captured shortcut: nothing when it is taken and the panel can
+    // close, or a text the panel shows while the recording goes on (why the
+    // shortcut cannot be used, or what the owner must do with it).
     using CaptureHandler = std::function<std::optional<std::string>(const Shortcut&)>;
 
     // Shows nothing until asked to; the panel is built on first show.
@@ -25,8 +26,10 @@ public:
     // Shows the panel and records. onCapture is called synchronously while a
     // key press with a modifier is handled, before the panel hides; never on
     // cancel, on the close button or without a modifier. A new call replaces
-    // the callback of an earlier one.
-    void show(const Shortcut& current, CaptureHandler onCapture);
+    // the callback of an earlier one. A `hint` replaces the usual one.
+    void show(const Shortcut& current, CaptureHandler onCapture, const std::string& hint = {});
+    // Replaces the hint line while the panel is shown.
+    void setHint(const std::string& hint);
     bool isRecording() const { return recording; }
     // Takes `shortcut` as if its keys had been pressed into the panel (the
     // hot key itself, which the system hands to its registration instead).
@@ -49,6 +52,7 @@ private:
     std::unique_ptr<RecorderPanel> window;
     CaptureHandler onCapture;
     bool recording = false;
+    bool hintReplaced = false;
 };
 
 } // namespace cendrel

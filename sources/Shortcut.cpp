@@ -143,6 +143,15 @@ std::string Shortcut::displayString() const
     return text;
 }
 
+std::string Shortcut::keySymbol() const
+{
+    if (keyCode <= std::numeric_limits<KeyCode>::max()) {
+        if (auto name = platform().keyboardLayout->keySymbolName(static_cast<KeyCode>(keyCode)))
+            return *name;
+    }
+    return keyName(keyCode);
+}
+
 std::string Shortcut::keyName(std::uint32_t keyCode)
 {
     if (const SpecialKey* special = findSpecialKey(keyCode))

@@ -46,6 +46,10 @@ struct Shortcut {
     // Modifiers then key name, in the current keyboard layout: "⌥⌘L" on macOS,
     // "Alt+Super+L" on Linux. Computed afresh at each call; never empty.
     std::string displayString() const;
+    // The key as desktops write it in their shortcut settings ("l", "comma":
+    // the system's name for what it types), or its display name where the
+    // system has no such names.
+    std::string keySymbol() const;
 
     friend bool operator==(const Shortcut&, const Shortcut&) = default;
 

@@ -9,6 +9,7 @@
 #include "freedesktop/IniPreferences.h"
 #include "freedesktop/InstanceRequests.h"
 #include "freedesktop/Login1ScreenLocker.h"
+#include "freedesktop/PortalHotKeys.h"
 #include "freedesktop/QtApplication.h"
 #include "freedesktop/QtRecorderPanel.h"
 #include "freedesktop/QtRunLoop.h"
@@ -222,6 +223,7 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     auto hotKeys = X11HotKeys::create(x, runLoop);
     auto log = std::make_shared<StderrLog>();
     auto input = waylandInput(log);
+    auto keyboardLayout = std::make_shared<X11KeyboardLayout>(x);
     auto displayPower = std::make_shared<X11DisplayPower>(x, log, runLoop);
     const std::string config = xdgConfigHome();
     Platform platform;
@@ -234,8 +236,13 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     platform.statusBar = std::make_shared<TrayStatusBar>();
     platform.panels = std::make_shared<QtPanels>();
     platform.preferences = std::make_shared<IniPreferences>(config + "/Cendrel/Cendrel.conf");
-    platform.hotKeys = hotKeys;
-    platform.keyboardLayout = std::make_shared<X11KeyboardLayout>(x);
+    // Under a compositor an X grab hears only keys typed into X programs.
+    if (input)
+        platform.hotKeys = std::make_shared<PortalHotKeys>(
+            [keyboardLayout](KeyCode keyCode) { return keyboardLayout->keySymbolName(keyCode); });
+    else
+        platform.hotKeys = hotKeys;
+    platform.keyboardLayout = keyboardLayout;
     const std::string executable = runningExecutablePath();
     platform.loginItems = std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", executable,
                                                          installedDesktopEntry(executable));

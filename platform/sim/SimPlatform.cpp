@@ -25,6 +25,31 @@ public:
         std::uint32_t keyCode;
         Modifiers modifiers;
         std::function<void()> onPress;
+        std::function<void(const DesktopBinding&)> onBinding;
+        bool bound = true;
+    };
+    class HotKeyToken final : public HotKeyRegistration {
+    public:
+        HotKeyToken(Backend& backend, std::shared_ptr<Registration> registration)
+            : backend_(backend), registration_(std::move(registration))
+        {
+        }
+        ~HotKeyToken() override
+        {
+            ++backend_.sim_.touches;
+            std::erase(backend_.registrations, registration_);
+        }
+        bool reportBinding(std::function<void(const DesktopBinding&)> onBinding) override
+        {
+            registration_->onBinding = std::move(onBinding);
+            registration_->bound = !backend_.sim_.desktopAnswer;
+            backend_.sim_.tellDesktopAnswer();
+            return !registration_->bound;
+        }
+
+    private:
+        Backend& backend_;
+        std::shared_ptr<Registration> registration_;
     };
     std::vector<std::shared_ptr<Registration>> registrations;
     std::vector<std::shared_ptr<std::function<bool()>>> watches;
@@ -112,12 +137,9 @@ public:
                                        [&](const auto& ours) { return same(ours->keyCode, ours->modifiers); });
         if (taken)
             return HotKeyFailure{"(status -9878)"};
-        auto registration = std::make_shared<Registration>(Registration{keyCode, modifiers, std::move(onPress)});
+        auto registration = std::make_shared<Registration>(Registration{keyCode, modifiers, std::move(onPress), {}});
         registrations.push_back(registration);
-        return std::make_unique<Token<HotKeyRegistration>>([this, registration] {
-            ++sim_.touches;
-            std::erase(registrations, registration);
-        });
+        return std::make_unique<HotKeyToken>(*this, std::move(registration));
     }
 
     // --- Status bar and recorder panel ---
@@ -150,9 +172,12 @@ public:
     private:
         SimPlatform& sim_;
     };
+    bool showsItems() override { return sim_.item.seen; }
     std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) override
     {
+        const bool seen = sim_.item.seen;
         sim_.item = {};
+        sim_.item.seen = seen;
         sim_.item.exists = true;
         sim_.item.observer = std::move(observer);
         return std::make_unique<Item>(sim_);
@@ -168,6 +193,7 @@ public:
             sim_.panel.prompt = text;
         }
         void setCurrent(const std::string& text) override { sim_.panel.current = text; }
+        void setHint(const std::string& text) override { sim_.panel.hint = text; }
         void show() override { sim_.panel.shown = true; }
         void hide() override
         {
@@ -183,6 +209,7 @@ public:
     {
         ++sim_.panel.built;
         sim_.panel.texts = texts;
+        sim_.panel.hint = texts.hint;
         sim_.panel.prompt = texts.prompt;
         sim_.panel.observer = std::move(observer);
         return std::make_unique<Panel>(sim_);
@@ -218,6 +245,7 @@ public:
         return found->second;
     }
     ShortcutNotation notation() override { return shortcutNotation; }
+    std::optional<std::string> keySymbolName(KeyCode keyCode) override { return characterForKey(keyCode); }
     // ASCII only: the system's rules for the rest are the system's.
     std::string uppercase(const std::string& text) override
     {
@@ -343,12 +371,27 @@ std::vector<std::pair<std::uint32_t, Modifiers>> SimPlatform::registered() const
 bool SimPlatform::pressHotKey(std::uint32_t keyCode, Modifiers modifiers)
 {
     for (const auto& registration : backend_->registrations) {
-        if (registration->keyCode == keyCode && registration->modifiers == modifiers) {
+        if (registration->bound && registration->keyCode == keyCode && registration->modifiers == modifiers) {
             runLoop_->post([onPress = registration->onPress] { onPress(); });
             return true;
         }
     }
     return false;
+}
+
+void SimPlatform::tellDesktopAnswer()
+{
+    runLoop_->post([backend = std::weak_ptr(backend_), this] {
+        auto b = backend.lock();
+        if (!b || !desktopAnswer)
+            return;
+        for (const auto& registration : std::vector(b->registrations)) {
+            if (!registration->onBinding)
+                continue;
+            registration->bound = desktopAnswer->outcome == DesktopBinding::Outcome::assigned;
+            registration->onBinding(*desktopAnswer);
+        }
+    });
 }
 
 std::vector<std::string> SimPlatform::titles() const

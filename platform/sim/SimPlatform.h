@@ -67,6 +67,11 @@ public:
     // The user presses a combination; true when a registration took it. The
     // press is delivered on a later pass, as a real system does.
     bool pressHotKey(std::uint32_t keyCode, Modifiers modifiers);
+    // Set, the desktop chooses the trigger (a shortcuts portal): each
+    // registration is told this on a later pass, and takes presses only once
+    // it is assigned. Changing it tells the live registrations again.
+    std::optional<DesktopBinding> desktopAnswer;
+    void tellDesktopAnswer();
 
     // Calls that reached the status item, the recorder panel or the hot keys.
     int touches = 0;
@@ -77,6 +82,8 @@ public:
         std::optional<StatusIcon> icon;
         std::string toolTip;
         std::vector<MenuEntry> menu;
+        // Whether the desktop shows status items at all.
+        bool seen = true;
         int menusSet = 0;
         bool open = false;
         StatusItemObserver observer;
@@ -98,6 +105,7 @@ public:
         RecorderTexts texts;
         std::string prompt;
         std::string current;
+        std::string hint;
         RecorderPanelObserver observer;
     } panel;
     // A key press reaching the application; true when the panel took it.

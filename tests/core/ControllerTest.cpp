@@ -1,7 +1,9 @@
 #include "Fixture.h"
 #include "ScreenLock.h"
 
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace cendrel {
@@ -390,6 +392,120 @@ TEST_F(ControllerTest, QuitEndsWithoutDisarmingOrLocking)
     EXPECT_TRUE(sim.terminated);
     EXPECT_EQ(sim.item.icon, StatusIcon::arming);
     EXPECT_EQ(locks(), 0u);
+}
+
+// Where nothing binds the shortcut for the program, what to bind, in the
+// desktop's notation: shown for Ctrl+Alt+Shift+Super+K, and in the recorder
+// once Alt+Super+A is recorded.
+TEST_F(ControllerTest, WhereTheOwnerBindsTheShortcutTheMenuAndRecorderSayHowOnTheirDesktop)
+{
+    const std::string settings = "Settings → Keyboard → View and Customize Shortcuts → Custom Shortcuts";
+    const std::vector<std::tuple<Desktop, std::string, std::string>> rows{
+        {Desktop::sway, "bindsym Ctrl+Mod1+Shift+Mod4+k exec cendrel --toggle (in sway's config)",
+         "sway's config: bindsym Mod1+Mod4+a exec cendrel --toggle"},
+        {Desktop::hyprland, "bind = CTRL ALT SHIFT SUPER, K, exec, cendrel --toggle (in hyprland.conf)",
+         "hyprland.conf: bind = ALT SUPER, A, exec, cendrel --toggle"},
+        {Desktop::gnome, "Ctrl+Alt+Shift+Super+K running cendrel --toggle (in " + settings + ")",
+         settings + ": Alt+Super+A running cendrel --toggle"},
+        {Desktop::otherWayland,
+         "Ctrl+Alt+Shift+Super+K running cendrel --toggle (in the desktop's keyboard shortcut settings)",
+         "the desktop's keyboard shortcut settings: Alt+Super+A running cendrel --toggle"}};
+    for (const auto& [desktop, menuLine, recorderHint] : rows) {
+        SetUp();
+        sim.install(SystemFlavor::freedesktop, desktop);
+        sim.preferences = {{Shortcut::keyCodeKey, 40}, {Shortcut::carbonModifiersKey, 0x1b00}};
+        launch();
+        EXPECT_EQ(statusLine(), "Idle — use Arm Now, or a shortcut bound to cendrel --toggle");
+        EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, cendrel --toggle arms");
+        EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  " + menuLine);
+        sim.choose("Change Shortcut…");
+        EXPECT_NE(sim.panel.hint.find(menuLine.substr(0, menuLine.find(" (in "))), std::string::npos);
+        sim.pressKey({0, {Modifier::command, Modifier::option}});
+        EXPECT_EQ(sim.panel.hint, recorderHint);
+        EXPECT_EQ(sim.panel.prompt, "Saved — now bind it as shown below");
+        EXPECT_EQ(sim.preferences[Shortcut::keyCodeKey], 0);
+        sim.pressKey({53, {}});
+        delegate.reset();
+        uninstallPlatform();
+    }
+}
+
+TEST_F(ControllerTest, TheTriggerTheDesktopAssignsIsShownAndPressedAndAChangedShortcutIsBoundAnew)
+{
+    sim.install(SystemFlavor::freedesktop, Desktop::kde);
+    sim.desktopAnswer = {DesktopBinding::Outcome::assigned, "Meta+Alt+L"};
+    launch();
+    EXPECT_EQ(statusLine(), "Idle — waiting for the desktop to bind the shortcut");
+    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Alt+Super+L (waiting for the desktop)");
+    EXPECT_EQ(sim.registered(),
+              (std::vector<std::pair<std::uint32_t, Modifiers>>{{37, {Modifier::command, Modifier::option}}}));
+    EXPECT_FALSE(pressDefault()) << "bound only once the desktop answers";
+    EXPECT_EQ(statusLine(), "Idle — press Meta+Alt+L to arm");
+    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Meta+Alt+L");
+    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, Meta+Alt+L arms");
+    EXPECT_TRUE(pressDefault());
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    pressDefault();
+    sim.desktopAnswer->text = "Ctrl+F9";
+    sim.tellDesktopAnswer();
+    sim.runLoop().runPending();
+    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Ctrl+F9") << "changed in the desktop's settings";
+    sim.choose("Change Shortcut…");
+    sim.pressKey({40, {Modifier::control}});
+    EXPECT_FALSE(sim.panel.shown);
+    EXPECT_EQ(sim.registered(), (std::vector<std::pair<std::uint32_t, Modifiers>>{{40, {Modifier::control}}}));
+    EXPECT_EQ(statusLine(), "Idle — waiting for the desktop to bind the shortcut");
+    sim.desktopAnswer = {DesktopBinding::Outcome::refused, "(response 1)"};
+    sim.runLoop().runPending();
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (response 1)"}));
+    ASSERT_EQ(sim.notifications.size(), 1u);
+    EXPECT_EQ(sim.notifications[0].body, "The desktop did not bind Ctrl+K, so it does not arm Cendrel. Bind it in the "
+                                         "desktop's keyboard shortcut settings: Ctrl+K running cendrel --toggle, or "
+                                         "use Arm Now in Cendrel's menu.");
+    EXPECT_EQ(statusLine(), "Idle — use Arm Now, or a shortcut bound to cendrel --toggle");
+    EXPECT_FALSE(press(40, {Modifier::control}));
+    sim.choose("Change Shortcut…");
+    EXPECT_EQ(sim.panel.hint, "the desktop's keyboard shortcut settings: Ctrl+K running cendrel --toggle");
+    sim.pressKey({53, {}});
+    sim.desktopAnswer = {DesktopBinding::Outcome::assigned, ""};
+    sim.tellDesktopAnswer();
+    sim.runLoop().runPending();
+    EXPECT_EQ(statusLine(), "Idle — use Arm Now, or a shortcut bound to cendrel --toggle") << "bound to no trigger";
+    sim.desktopAnswer->text = "Ctrl+K";
+    sim.tellDesktopAnswer();
+    sim.runLoop().runPending();
+    sim.choose("Change Shortcut…");
+    EXPECT_EQ(sim.panel.hint, "Use at least one modifier (Ctrl Alt Shift Super). Esc to cancel.");
+}
+
+TEST_F(ControllerTest, WithoutATrayTheOwnerIsToldHowToArmOnceTheDesktopHasAnswered)
+{
+    const std::string tray = " Its icon and menu need a tray in the panel: on GNOME, the AppIndicator extension.";
+    const std::vector<std::tuple<Desktop, bool, std::optional<DesktopBinding>, std::string>> rows{
+        {Desktop::classic, false, std::nullopt, "Press Alt+Super+L or run cendrel --toggle to arm or disarm it."},
+        {Desktop::classic, true, std::nullopt, ""},
+        {Desktop::gnome, false, DesktopBinding{DesktopBinding::Outcome::assigned, "Super+Escape"},
+         "Press Super+Escape or run cendrel --toggle to arm or disarm it."},
+        {Desktop::sway, false, DesktopBinding{DesktopBinding::Outcome::unavailable, ""},
+         "Run cendrel --toggle to arm or disarm it; for a shortcut, enter in sway's config: bindsym Mod1+Mod4+l exec "
+         "cendrel --toggle."}};
+    for (const auto& [desktop, seen, answer, how] : rows) {
+        SetUp();
+        sim.install(SystemFlavor::freedesktop, desktop);
+        sim.item.seen = seen;
+        sim.desktopAnswer = answer;
+        sim.notifications.clear();
+        launch();
+        EXPECT_EQ(sim.notifications.size(), answer || seen ? 0u : 1u) << "not before the desktop has answered";
+        sim.runLoop().runPending();
+        ASSERT_EQ(sim.notifications.size(), seen ? 0u : 1u);
+        if (!seen) {
+            EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::statusItem);
+            EXPECT_EQ(sim.notifications[0].body, how + tray);
+        }
+        delegate.reset();
+        uninstallPlatform();
+    }
 }
 
 TEST_F(ControllerTest, CallbacksFindTheControllerGoneAndDoNothing)

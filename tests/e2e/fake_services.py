@@ -18,6 +18,14 @@
       login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
       answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
       never becomes active) or "refuse" (answers with an error).
+  fake_services.py notifications ADDRESS LOG
+      The notification server alone: no tray.
+  fake_services.py portal ADDRESS LOG
+      org.freedesktop.portal.Desktop with GlobalShortcuts: answers through
+      Request objects' Response, appends each preferred trigger bound to
+      LOG and assigns it with " (assigned)" after it; Press() on
+      org.cendrel.Test emits Activated for another client's session, then
+      for the latest session.
 
 Each prints "ready" once its name is owned and runs until killed.
 """
@@ -32,6 +40,7 @@ from gi.repository import GLib
 
 SESSION_IFACE = "org.freedesktop.login1.Session"
 WATCHER_IFACE = "org.kde.StatusNotifierWatcher"
+PORTAL_IFACE = "org.freedesktop.portal.GlobalShortcuts"
 
 
 WATCHER_XML = """<node>
@@ -164,6 +173,49 @@ class Watcher(dbus.service.Object):
         return WATCHER_XML
 
 
+class Request(dbus.service.Object):
+    @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
+    def Response(self, code, results):
+        pass
+
+
+class Portal(dbus.service.Object):
+    def __init__(self, bus, log):
+        super().__init__(bus, "/org/freedesktop/portal/desktop")
+        self.bus, self.log, self.session = bus, log, None
+
+    def answer(self, sender, token, results):
+        path = "/org/freedesktop/portal/desktop/request/%s/%s" % (sender[1:].replace(".", "_"), token)
+        request = Request(self.bus, path)
+        # After the method's reply, as the portal does once the desktop has answered.
+        GLib.idle_add(lambda: request.Response(0, results) or request.remove_from_connection())
+        return dbus.ObjectPath(path)
+
+    @dbus.service.method(PORTAL_IFACE, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
+    def CreateSession(self, options, sender=None):
+        self.session = "/org/freedesktop/portal/desktop/session/%s/%s" % (
+            sender[1:].replace(".", "_"), options["session_handle_token"])
+        return self.answer(sender, options["handle_token"], {"session_handle": self.session})
+
+    @dbus.service.method(PORTAL_IFACE, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
+    def BindShortcuts(self, session, shortcuts, parent, options, sender=None):
+        bound = []
+        for name, properties in shortcuts:
+            append(self.log, properties["preferred_trigger"])
+            bound.append((name, {"description": properties["description"],
+                                 "trigger_description": properties["preferred_trigger"] + " (assigned)"}))
+        return self.answer(sender, options["handle_token"], {"shortcuts": dbus.Array(bound, signature="(sa{sv})")})
+
+    @dbus.service.signal(PORTAL_IFACE, signature="osta{sv}")
+    def Activated(self, session, shortcut, timestamp, options):
+        pass
+
+    @dbus.service.method("org.cendrel.Test", in_signature="", out_signature="")
+    def Press(self):
+        for session in ("/org/freedesktop/portal/desktop/session/other/s1", self.session):
+            self.Activated(dbus.ObjectPath(session), "toggle", dbus.UInt64(0), {"x": ""})
+
+
 def main():
     role, address, log = sys.argv[1], sys.argv[2], sys.argv[3]
     DBusGMainLoop(set_as_default=True)
@@ -171,6 +223,10 @@ def main():
     if role == "login1":
         name = dbus.service.BusName("org.freedesktop.login1", bus)
         service = Session(bus, log, (sys.argv[4:] or [None])[0])
+    elif role == "notifications":
+        name, service = dbus.service.BusName("org.freedesktop.Notifications", bus), Notifications(bus, log)
+    elif role == "portal":
+        name, service = dbus.service.BusName("org.freedesktop.portal.Desktop", bus), Portal(bus, log)
     else:
         name = (dbus.service.BusName("org.kde.StatusNotifierWatcher", bus),
                 dbus.service.BusName("org.freedesktop.Notifications", bus))

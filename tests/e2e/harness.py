@@ -409,3 +409,12 @@ def run_script(script_globals, *paths):
     for name in ("binary",) + paths:
         script_globals[name.upper()] = os.path.abspath(getattr(options, name))
     unittest.main(argv=[sys.argv[0], "-v"] + rest)
+
+
+def without_tray(desk):
+    """Leaves the desktop's notification server alone on its session bus: no
+    StatusNotifierWatcher, as on GNOME without its AppIndicator extension."""
+    session = [process for process in desk.processes if process.args[2:3] == ["session"]][0]
+    os.killpg(session.pid, signal.SIGTERM)
+    session.wait(5)
+    desk._start_service(["notifications", desk.session_bus, desk.notify_log])

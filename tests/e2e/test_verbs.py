@@ -10,7 +10,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Desktop, run_script  # noqa: E402
+from harness import Desktop, run_script, wait_for, without_tray  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -41,6 +41,15 @@ class CendrelVerbs(unittest.TestCase):
             self.assertEqual(desk.lock_count(), 0)
             self.assertEqual(desk.notifications(), [])
             self.assertIsNone(desk.app.poll())
+
+    def test_without_a_tray_the_owner_is_told_how_to_arm_and_the_command_still_arms(self):
+        with Desktop(BINARY, HELPER) as desk:
+            without_tray(desk)
+            desk.launch(wait=False)
+            self.assertEqual(wait_for(desk.notifications, 15, "a notice"), [
+                "Cendrel|Cendrel has no icon in the panel|Press Alt+Super+L or run cendrel --toggle to arm or disarm "
+                "it. Its icon and menu need a tray in the panel: on GNOME, the AppIndicator extension."])
+            self.assertEqual(self.verb(desk, "arm"), (0, ""))
 
 
 if __name__ == "__main__":

@@ -85,6 +85,8 @@ class Sway:
 
         self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
                                                             "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
+        desk.env["SWAYSOCK"] = wait_for(lambda: glob.glob(os.path.join(desk.dir, "sway", "sway-ipc.*.sock")), 15,
+                                        "sway's socket")[0]
 
     def type(self, *arguments):
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
@@ -158,6 +160,8 @@ class CendrelWayland(unittest.TestCase):
     def test_shortcut_bound_in_sway_arms_and_pressed_while_armed_locks_once_without_arming_again(self):
         with Desktop(BINARY, HELPER) as desk:
             sway = self.start(desk)
+            self.assertEqual(desk.menu_items()[5]["label"],
+                             "Arm Shortcut:  bindsym Mod1+Mod4+l exec cendrel --toggle (in sway's config)")
             sway.press_shortcut()
             desk.wait_for_status("Arming…")
             desk.wait_for_status(ARMED, timeout=GRACE + 5)
@@ -166,6 +170,20 @@ class CendrelWayland(unittest.TestCase):
             wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
             time.sleep(QUIET)
             self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (1, "Idle — "))
+
+    def test_portal_binds_the_stored_shortcut_its_trigger_is_shown_and_each_activation_toggles(self):
+        with Desktop(BINARY, HELPER) as desk:
+            triggers = os.path.join(desk.dir, "portal.log")
+            desk._start_service(["portal", desk.session_bus, triggers])
+            self.start(desk)
+            desk.wait_for_status("Idle — press ALT+LOGO+l (assigned) to arm")
+            self.assertEqual(desk.menu_items()[5]["label"], "Arm Shortcut:  ALT+LOGO+l (assigned)")
+            with open(triggers) as text:
+                self.assertEqual(text.read(), "ALT+LOGO+l\n")
+            portal = desk._bus().get_object("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop")
+            for status in ("Arming…", "Idle — press"):
+                portal.Press(dbus_interface="org.cendrel.Test")
+                desk.wait_for_status(status, timeout=5)
 
     def test_inhibitor_or_dead_compositor_locks_while_armed_and_arming_is_refused_until_input_can_be_seen(self):
         with Desktop(BINARY, HELPER) as desk:

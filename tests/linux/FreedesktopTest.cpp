@@ -3,6 +3,7 @@
 // recorder panel and the run loop.
 #include "freedesktop/IniPreferences.h"
 #include "freedesktop/Login1ScreenLocker.h"
+#include "freedesktop/PortalHotKeys.h"
 #include "freedesktop/QtApplication.h"
 #include "freedesktop/QtRecorderPanel.h"
 #include "freedesktop/QtRunLoop.h"
@@ -98,6 +99,12 @@ TEST(Login1Test, ErrorsSayWhetherTheLockIsThere)
     };
     for (const auto& [name, failure] : rows)
         EXPECT_EQ(lockFailureFromError(name), failure) << name;
+}
+
+TEST(PortalHotKeysTest, TriggerNamesEachModifierInTheShortcutsNotationsOrder)
+{
+    EXPECT_EQ(portalTrigger({Modifier::command, Modifier::shift, Modifier::option, Modifier::control}, "comma"),
+              QStringLiteral("CTRL+ALT+SHIFT+LOGO+comma"));
 }
 
 TEST(ScreenSaverTest, ObjectPathFollowsTheBusName)

@@ -176,12 +176,12 @@ QtRecorderPanel::QtRecorderPanel(const RecorderTexts& texts, RecorderPanelObserv
     // these are the same frames counted from the top.
     prompt_ = addLabel(*window_, {20, 36, 320, 28}, 17, true, 0.85);
     current_ = addLabel(*window_, {20, 74, 320, 20}, 13, false, 0.55);
-    QLabel* hint = addLabel(*window_, {20, 114, 320, 18}, 11, false, 0.3);
+    hint_ = addLabel(*window_, {20, 114, 320, 18}, 11, false, 0.3);
     prompt_->setAccessibleDescription(QStringLiteral("What to do"));
     current_->setAccessibleDescription(QStringLiteral("The current shortcut"));
-    hint->setAccessibleDescription(QStringLiteral("Hint"));
+    hint_->setAccessibleDescription(QStringLiteral("Hint"));
     setPrompt(texts.prompt);
-    setFittedText(*hint, texts.hint);
+    setFittedText(*hint_, texts.hint);
     grabRetry_.setInterval(25);
     QObject::connect(&grabRetry_, &QTimer::timeout, window_.get(), [this] { takeKeyboard(); });
 }
@@ -201,6 +201,20 @@ void QtRecorderPanel::setPrompt(const std::string& text)
 void QtRecorderPanel::setCurrent(const std::string& text)
 {
     setFittedText(*current_, text);
+}
+
+void QtRecorderPanel::setHint(const std::string& text)
+{
+    const QString qtext = QString::fromStdString(text);
+    QFont font = hint_->font();
+    font.setPixelSize(hint_->property("fullPixelSize").toInt());
+    hint_->setFont(font);
+    const bool wraps = QFontMetrics(font).horizontalAdvance(qtext) > 320;
+    hint_->setWordWrap(wraps);
+    hint_->setGeometry(wraps ? QRect(20, 96, 320, 48) : QRect(20, 114, 320, 18));
+    hint_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hint_->setText(qtext);
+    hint_->setAccessibleName(qtext);
 }
 
 void QtRecorderPanel::show()

@@ -32,6 +32,8 @@ public:
 
     void setPrompt(const std::string& text) override;
     void setCurrent(const std::string& text) override;
+    // Wrapped over two lines where one is too short: it is text to copy.
+    void setHint(const std::string& text) override;
     void show() override;
     void hide() override;
 
@@ -55,6 +57,7 @@ private:
     int grabTries_ = 0;
     QLabel* prompt_ = nullptr;
     QLabel* current_ = nullptr;
+    QLabel* hint_ = nullptr;
 };
 
 class QtPanels final : public Panels {

@@ -57,6 +57,10 @@ public:
     }
 
     std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) override;
+    // A StatusNotifierWatcher with a host on the session bus, or else an
+    // XEmbed tray on the X screen (GNOME Shell offers neither without its
+    // AppIndicator extension).
+    bool showsItems() override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 private:
     std::chrono::milliseconds unseenMenuLimit_;

@@ -68,6 +68,25 @@ std::optional<std::string> X11KeyboardLayout::characterForKey(KeyCode keyCode)
     return text;
 }
 
+std::optional<std::string> X11KeyboardLayout::keySymbolName(KeyCode keyCode)
+{
+    const auto xKeyCode = x11_keys::xKeyCodeFromKeyCode(keyCode);
+    if (!xKeyCode)
+        return std::nullopt;
+    if (generation_ != x_->keyboardGeneration())
+        refresh();
+    if (keymap_ == nullptr)
+        return std::nullopt;
+    const xkb_keysym_t* symbols = nullptr;
+    if (xkb_keymap_key_get_syms_by_level(keymap_, *xKeyCode, layout_, 0, &symbols) < 1)
+        return std::nullopt;
+    std::array<char, 64> name{};
+    const int length = xkb_keysym_get_name(symbols[0], name.data(), name.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= name.size())
+        return std::nullopt;
+    return std::string(name.data(), static_cast<std::size_t>(length));
+}
+
 std::string X11KeyboardLayout::uppercase(const std::string& text)
 {
     const QString decoded = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

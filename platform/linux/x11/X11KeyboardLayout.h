@@ -21,6 +21,8 @@ public:
     std::optional<std::string> characterForKey(KeyCode keyCode) override;
     // Linux desktops write shortcuts with names: Super+Alt+L.
     ShortcutNotation notation() override { return ShortcutNotation::names; }
+    // The keysym of the key's first level in the current layout.
+    std::optional<std::string> keySymbolName(KeyCode keyCode) override;
     // Qt's full Unicode case mapping (ß becomes SS).
     std::string uppercase(const std::string& text) override;
 
