@@ -179,6 +179,64 @@ TEST_F(ScreenLockTest, KeyboardTakenByAnotherClientDuringTheLockIsEvidenceButNot
     EXPECT_TRUE(told()) << "held before the lock: an open menu, say";
 }
 
+// The lockers run as programs on each desktop, all missing: each asked once,
+// in order, after login1 and the screen savers, each with its own line.
+struct DesktopLockers {
+    Desktop desktop;
+    const char* written;                                       // lock.command
+    std::vector<std::pair<const char*, const char*>> commands; // as asked, as logged
+    friend void PrintTo(const DesktopLockers& row, std::ostream* out) { *out << static_cast<int>(row.desktop); }
+};
+
+class DesktopLockersTest : public ScreenLockTest, public ::testing::WithParamInterface<DesktopLockers> {};
+
+TEST_P(DesktopLockersTest, AreAskedInOrderAfterTheBusesAndEachFailureHasItsLine)
+{
+    sim.install(SystemFlavor::freedesktop, GetParam().desktop);
+    sim.textPreferences["lock.command"] = GetParam().written;
+    ScreenLock::lock();
+    Events events{"session"};
+    Lines lines{"Cendrel: could not reach login1, falling back"};
+    events.insert(events.end(), screenSavers.begin(), screenSavers.end());
+    lines.insert(lines.end(), screenSaversUnreached.begin(), screenSaversUnreached.end());
+    for (const auto& [asked, logged] : GetParam().commands) {
+        events.emplace_back(asked);
+        lines.push_back(std::string("Cendrel: could not start ") + logged + ", falling back");
+    }
+    events.emplace_back("display off");
+    lines.emplace_back(onlyDisplayOff);
+    EXPECT_EQ(sim.lockEvents, events);
+    EXPECT_EQ(sim.log, lines);
+}
+
+const std::vector<std::pair<const char*, const char*>> wlrootsLockers{{"swaylock|-f", "swaylock -f"},
+                                                                      {"hyprlock", "hyprlock"}};
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, DesktopLockersTest,
+    ::testing::Values(DesktopLockers{Desktop::sway, "", wlrootsLockers},
+                      DesktopLockers{Desktop::hyprland, "", wlrootsLockers},
+                      DesktopLockers{Desktop::otherWayland,
+                                     "my-lock -n",
+                                     {{"my-lock|-n", "the lock command"}, wlrootsLockers[0], wlrootsLockers[1]}},
+                      DesktopLockers{Desktop::gnome, "", {}},
+                      DesktopLockers{Desktop::kde, "my-lock", {{"my-lock", "the lock command"}}},
+                      DesktopLockers{Desktop::classic, "my-lock", {{"my-lock", "the lock command"}}}));
+
+TEST_F(ScreenLockTest, OnWlrootsAFailedSwaylockMakesWayAtOnceAndHyprlockExitingIsEvidence)
+{
+    sim.install(SystemFlavor::freedesktop, Desktop::hyprland);
+    sim.textPreferences["lock.command"] = "'open";
+    sim.lockSteps = {{"swaylock", {{0.2, failed(LockFailure::refused)}}}, {"hyprlock", {{0.3, locked}}}};
+    ScreenLock::lock();
+    EXPECT_EQ(sim.log.front(), "Cendrel: the lock command in the preferences cannot be read; using swaylock -f");
+    EXPECT_FALSE(asked("hyprlock"));
+    advance(0.2);
+    EXPECT_TRUE(asked("hyprlock"));
+    EXPECT_EQ(sim.log.back(), "Cendrel: swaylock -f failed, falling back");
+    advance(10);
+    EXPECT_FALSE(told());
+}
+
 struct CommandCase {
     const char* name;
     const char* written;

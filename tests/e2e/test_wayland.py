@@ -9,6 +9,7 @@ in for XWayland (the tray, the hot key).
     test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
 """
 import glob
+import json
 import os
 import shutil
 import signal
@@ -29,6 +30,8 @@ GRACE = 2.0
 QUIET = 0.5
 # Long enough for two probes of a mechanism that inhibitors silence.
 PROBES = 2.2
+# Evidence of a lock is waited for this long before the owner is told.
+DEADLINE = 4.0
 ARMED = "● Armed — any input will lock (any pointer movement locks)"
 SILENCED = "a program is keeping the screen awake, so input cannot be seen"
 
@@ -85,6 +88,14 @@ class Sway:
 
         self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
                                                             "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
+        # Its IPC socket is how Cendrel tells sway from other compositors.
+        desk.env["SWAYSOCK"] = wait_for(lambda: glob.glob(os.path.join(desk.dir, "sway", "sway-ipc.*.sock")), 15,
+                                        "sway's IPC socket")[0]
+
+    def outputs_on(self):
+        result = subprocess.run(["swaymsg", "-r", "-t", "get_outputs"], env=self.desk.env, capture_output=True,
+                                check=True, timeout=10)
+        return [output.get("power", output.get("dpms")) for output in json.loads(result.stdout)]
 
     def type(self, *arguments):
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
@@ -166,6 +177,43 @@ class CendrelWayland(unittest.TestCase):
             wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
             time.sleep(QUIET)
             self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (1, "Idle — "))
+
+    def lock_under_sway(self, desk, lockers=()):
+        """Under sway, login1 accepting Lock and never showing it locked, and
+        stand-ins for `lockers` first on the PATH, each recording how it was
+        run and exiting 0: arms, touches once."""
+        stand_ins = os.path.join(desk.dir, "bin")
+        os.makedirs(stand_ins)
+        for name in lockers:
+            with open(os.path.join(stand_ins, name), "w") as script:
+                script.write('#!/bin/sh\necho "${0##*/} $*" >> %s/ran\n' % desk.dir)
+            os.chmod(os.path.join(stand_ins, name), 0o755)
+        desk.env["PATH"] = stand_ins + ":" + desk.env["PATH"]
+        sway = self.start(desk)
+        self.arm(desk)
+        sway.touch("key")
+        wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+        return sway
+
+    def test_swaylock_is_run_with_f_where_login1_shows_no_lock_and_its_exit_is_the_evidence(self):
+        with Desktop(BINARY, HELPER, login1="nolistener") as desk:
+            self.lock_under_sway(desk, ["swaylock", "hyprlock"])
+            time.sleep(DEADLINE + QUIET)  # nothing must come, however late
+            with open(os.path.join(desk.dir, "ran")) as ran:
+                self.assertEqual(ran.read().splitlines(), ["swaylock -f"])
+            self.assertEqual((desk.lock_count(), desk.notifications()), (1, []))
+
+    def test_without_a_locker_the_owner_is_told_and_the_outputs_are_off_until_the_next_touch(self):
+        with Desktop(BINARY, HELPER, login1="nolistener") as desk:
+            sway = self.lock_under_sway(desk)
+            wait_for(desk.notifications, DEADLINE + 3, "the owner told")
+            self.assertTrue(desk.notifications()[0].startswith("Cendrel|Cendrel could not lock the screen|"))
+            self.assertEqual(desk.log_lines()[-3:], ["Cendrel: could not start swaylock -f, falling back",
+                                                     "Cendrel: could not start hyprlock, falling back",
+                                                     "Cendrel: only the display is off; the screen is NOT locked"])
+            self.assertEqual(sway.outputs_on(), [False])
+            sway.touch("key")
+            wait_for(lambda: sway.outputs_on() == [True], 5, "the outputs on again")
 
     def test_inhibitor_or_dead_compositor_locks_while_armed_and_arming_is_refused_until_input_can_be_seen(self):
         with Desktop(BINARY, HELPER) as desk:
