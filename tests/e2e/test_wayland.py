@@ -9,8 +9,8 @@ in for XWayland (the tray, the hot key).
     test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
 """
 import glob
-import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -84,7 +84,7 @@ class Sway:
             config = os.path.join(runtime, "config")
             with open(config, "w") as text:
                 text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
-            return ["sway", "-c", config]
+            return ["sway", "-d", "-c", config]
 
         self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
                                                             "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
@@ -92,10 +92,12 @@ class Sway:
         desk.env["SWAYSOCK"] = wait_for(lambda: glob.glob(os.path.join(desk.dir, "sway", "sway-ipc.*.sock")), 15,
                                         "sway's IPC socket")[0]
 
-    def outputs_on(self):
-        result = subprocess.run(["swaymsg", "-r", "-t", "get_outputs"], env=self.desk.env, capture_output=True,
-                                check=True, timeout=10)
-        return [output.get("power", output.get("dpms")) for output in json.loads(result.stdout)]
+    def power_requests(self):
+        """What sway was asked to do with its output's power, in order ("on"
+        at start). Its headless outputs (wlroots 0.15) refuse to be disabled,
+        so what it was asked, in its debug log, is what can be seen."""
+        with open(os.path.join(self.desk.dir, "sway.log")) as log:
+            return re.findall(r"Turning (on|off) output", log.read())
 
     def type(self, *arguments):
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
@@ -203,7 +205,7 @@ class CendrelWayland(unittest.TestCase):
                 self.assertEqual(ran.read().splitlines(), ["swaylock -f"])
             self.assertEqual((desk.lock_count(), desk.notifications()), (1, []))
 
-    def test_without_a_locker_the_owner_is_told_and_the_outputs_are_off_until_the_next_touch(self):
+    def test_without_a_locker_the_owner_is_told_and_the_output_is_off_until_the_next_touch(self):
         with Desktop(BINARY, HELPER, login1="nolistener") as desk:
             sway = self.lock_under_sway(desk)
             wait_for(desk.notifications, DEADLINE + 3, "the owner told")
@@ -211,9 +213,9 @@ class CendrelWayland(unittest.TestCase):
             self.assertEqual(desk.log_lines()[-3:], ["Cendrel: could not start swaylock -f, falling back",
                                                      "Cendrel: could not start hyprlock, falling back",
                                                      "Cendrel: only the display is off; the screen is NOT locked"])
-            self.assertEqual(sway.outputs_on(), [False])
+            self.assertEqual(sway.power_requests(), ["on", "off"])
             sway.touch("key")
-            wait_for(lambda: sway.outputs_on() == [True], 5, "the outputs on again")
+            wait_for(lambda: sway.power_requests() == ["on", "off", "on"], 5, "the output on again")
 
     def test_inhibitor_or_dead_compositor_locks_while_armed_and_arming_is_refused_until_input_can_be_seen(self):
         with Desktop(BINARY, HELPER) as desk:
