@@ -92,10 +92,10 @@ class Sway:
         desk.env["SWAYSOCK"] = wait_for(lambda: glob.glob(os.path.join(desk.dir, "sway", "sway-ipc.*.sock")), 15,
                                         "sway's IPC socket")[0]
 
+    # What sway was asked to do with its output's power, in order ("on" at
+    # start). Its headless outputs (wlroots 0.15) refuse to be disabled, so
+    # what it was asked, in its debug log, is what can be seen.
     def power_requests(self):
-        """What sway was asked to do with its output's power, in order ("on"
-        at start). Its headless outputs (wlroots 0.15) refuse to be disabled,
-        so what it was asked, in its debug log, is what can be seen."""
         with open(os.path.join(self.desk.dir, "sway.log")) as log:
             return re.findall(r"Turning (on|off) output", log.read())
 
@@ -180,10 +180,10 @@ class CendrelWayland(unittest.TestCase):
             time.sleep(QUIET)
             self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (1, "Idle — "))
 
+    # Under sway, with login1 accepting Lock and never showing it locked, and
+    # stand-ins for `lockers` first on the PATH, each recording how it was run
+    # and exiting 0: arms and touches once.
     def lock_under_sway(self, desk, lockers=()):
-        """Under sway, login1 accepting Lock and never showing it locked, and
-        stand-ins for `lockers` first on the PATH, each recording how it was
-        run and exiting 0: arms, touches once."""
         stand_ins = os.path.join(desk.dir, "bin")
         os.makedirs(stand_ins)
         for name in lockers:
