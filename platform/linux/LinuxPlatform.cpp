@@ -231,12 +231,9 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     // XWayland's DPMS switches nothing off: a Wayland session asks its
     // compositor.
     std::function<bool()> switchDisplayOff = [displayPower] { return displayPower->switchOff(); };
-    if (desktop == Desktop::gnome)
-        switchDisplayOff = [log] { return switchOffThroughMutter(log); };
-    else if (desktop != Desktop::classic)
-        switchDisplayOff = [power = std::make_shared<WaylandDisplayPower>(wayland, input, log)] {
-            return power->switchOff();
-        };
+    if (desktop != Desktop::classic)
+        switchDisplayOff = [power = std::make_shared<WaylandDisplayPower>(
+                                wayland, input, log, desktop == Desktop::gnome)] { return power->switchOff(); };
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;

@@ -18,33 +18,32 @@ namespace cendrel {
 
 class WaylandDisplayPower final : public std::enable_shared_from_this<WaylandDisplayPower> {
 public:
-    // `connection` may be null (no compositor answered): nothing can then be
-    // switched off.
+    // Through mutter when `throughMutter`, else through the Wayland protocol;
+    // `connection` may be null (no compositor answered).
     WaylandDisplayPower(std::shared_ptr<WaylandConnection> connection, std::shared_ptr<WaylandInput> input,
-                        std::shared_ptr<SystemLog> log);
+                        std::shared_ptr<SystemLog> log, bool throughMutter);
     WaylandDisplayPower(const WaylandDisplayPower&) = delete;
     WaylandDisplayPower& operator=(const WaylandDisplayPower&) = delete;
     ~WaylandDisplayPower();
 
-    // Switches every output off; unlike an X server's DPMS, a wlroots
-    // compositor leaves them off at the next input, so they are switched on
-    // again when the idle notifications next see some. False, after a line
-    // saying why, when the compositor offers no way to, or input that would
-    // switch them on again could not be seen.
+    // Switches every output off. Neither wlroots nor mutter alone switches
+    // them on at the next input, so they are switched on again when the idle
+    // watch next sees some. True once asked (mutter's refusal comes later,
+    // in a line of its own); false, after a line saying why, when the
+    // compositor offers no way to, or input that would switch them on again
+    // could not be seen.
     bool switchOff();
 
 private:
     void switchOn();
+    bool setMutterPowerSave(int mode);
 
     std::shared_ptr<WaylandConnection> connection_;
     std::shared_ptr<WaylandInput> input_;
     std::shared_ptr<SystemLog> log_;
+    bool throughMutter_;
     std::vector<zwlr_output_power_v1*> powers_;
     std::unique_ptr<InputWatch> wake_;
 };
-
-// Sets mutter's PowerSaveMode to off, without waiting for the answer; a
-// refusal is logged when it comes. False when there is no session bus.
-bool switchOffThroughMutter(const std::shared_ptr<SystemLog>& log);
 
 } // namespace cendrel
