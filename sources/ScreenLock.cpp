@@ -18,7 +18,6 @@ using Outcome = LockReport::Outcome;
 constexpr const char* screenSaverNames[] = {"org.freedesktop.ScreenSaver", "org.gnome.ScreenSaver",
                                             "org.mate.ScreenSaver", "org.cinnamon.ScreenSaver"};
 constexpr const char* lockCommandKey = "lock.command";
-constexpr const char* defaultLockCommand = "xdg-screensaver";
 
 struct Step {
     enum class Kind { session, screenSaver, command };
@@ -98,6 +97,38 @@ std::optional<std::vector<std::string>> splitCommand(const std::string& text)
     return words;
 }
 
+// The lockers run as programs, after those on the buses. xdg-screensaver
+// speaks only to X screen savers, so it cannot lock a Wayland session; the
+// wlroots compositors have no locker on a bus, and their lockers say by their
+// exit status that the screen is locked (swaylock once it is, with -f).
+std::vector<Step> lockCommands()
+{
+    const Desktop desktop = platform().desktop;
+    const bool wlroots = desktop == Desktop::sway || desktop == Desktop::hyprland || desktop == Desktop::otherWayland;
+    std::vector<Step> commands;
+    if (desktop == Desktop::classic)
+        commands.push_back({Step::Kind::command, "command", {"xdg-screensaver", "lock"}, "", "xdg-screensaver lock"});
+    if (wlroots) {
+        commands.push_back({Step::Kind::command, "command", {"swaylock", "-f"}, "", "swaylock -f"});
+        commands.push_back({Step::Kind::command, "command", {"hyprlock"}, "", "hyprlock"});
+    }
+    const auto chosen = platform().preferences->text(lockCommandKey);
+    if (!chosen || chosen->empty())
+        return commands;
+    const auto argv = splitCommand(*chosen);
+    if (!argv || argv->empty()) {
+        platform().systemLog->log("Cendrel: the lock command in the preferences cannot be read; " +
+                                  (commands.empty() ? std::string("it is not run") : "using " + commands[0].asked));
+        return commands;
+    }
+    // On X11 the owner's command stands for xdg-screensaver; a Wayland
+    // desktop's own lockers still follow it.
+    if (desktop == Desktop::classic)
+        commands.clear();
+    commands.insert(commands.begin(), {Step::Kind::command, "command", *argv, "", "the lock command"});
+    return commands;
+}
+
 std::vector<Step> stepsForThisSystem()
 {
     std::vector<Step> steps{{Step::Kind::session, "session", {}, "login1", "login1"}};
@@ -111,18 +142,8 @@ std::vector<Step> stepsForThisSystem()
                          freedesktop ? "the screen saver" : name,
                          freedesktop ? "screen saver" : name});
     }
-    Step command{Step::Kind::command, "command", {defaultLockCommand, "lock"}, "", "xdg-screensaver lock"};
-    if (const auto chosen = platform().preferences->text(lockCommandKey); chosen && !chosen->empty()) {
-        const auto argv = splitCommand(*chosen);
-        if (argv && !argv->empty()) {
-            command.argv = *argv;
-            command.asked = "the lock command";
-        } else {
-            platform().systemLog->log("Cendrel: the lock command in the preferences cannot be read; using "
-                                      "xdg-screensaver lock");
-        }
-    }
-    steps.push_back(std::move(command));
+    for (Step& command : lockCommands())
+        steps.push_back(std::move(command));
     return steps;
 }
 

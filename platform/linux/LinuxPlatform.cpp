@@ -17,6 +17,7 @@
 #include "freedesktop/TrayStatusBar.h"
 #include "freedesktop/XdgAutostart.h"
 #include "wayland/WaylandConnection.h"
+#include "wayland/WaylandDisplayPower.h"
 #include "wayland/WaylandInput.h"
 #include "x11/X11Connection.h"
 #include "x11/X11DisplayPower.h"
@@ -35,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,13 +99,14 @@ void keepStandardStreamsOpen()
 // A Wayland session is one whose compositor answers on $WAYLAND_DISPLAY.
 // There the X server is XWayland and never watches; a compositor named but
 // not answering leaves nothing that can watch.
-std::shared_ptr<Input> waylandInput(const std::shared_ptr<SystemLog>& log)
+std::shared_ptr<WaylandInput> waylandInput(const std::shared_ptr<SystemLog>& log,
+                                           std::shared_ptr<WaylandConnection>& connection)
 {
     const char* socket = std::getenv("WAYLAND_DISPLAY");
     if (socket == nullptr || *socket == '\0')
         return nullptr;
     std::string error;
-    auto connection = WaylandConnection::open(error);
+    connection = WaylandConnection::open(error);
     if (!connection) {
         log->log("Cendrel: Wayland session, but " + error + "; input cannot be watched");
         return WaylandInput::create(nullptr, log);
@@ -222,16 +225,24 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     auto runLoop = std::make_shared<QtRunLoop>();
     auto hotKeys = X11HotKeys::create(x, runLoop);
     auto log = std::make_shared<StderrLog>();
-    auto input = waylandInput(log);
+    std::shared_ptr<WaylandConnection> wayland;
+    auto input = waylandInput(log, wayland);
     auto keyboardLayout = std::make_shared<X11KeyboardLayout>(x);
     auto displayPower = std::make_shared<X11DisplayPower>(x, log, runLoop);
+    const Desktop desktop = input ? waylandDesktop() : Desktop::classic;
+    // XWayland's DPMS switches nothing off: a Wayland session asks its
+    // compositor.
+    std::function<bool()> switchDisplayOff = [displayPower] { return displayPower->switchOff(); };
+    if (desktop != Desktop::classic)
+        switchDisplayOff = [power = std::make_shared<WaylandDisplayPower>(
+                                wayland, input, log, desktop == Desktop::gnome)] { return power->switchOff(); };
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
-    platform.desktop = input ? waylandDesktop() : Desktop::classic;
+    platform.desktop = desktop;
     platform.application = application;
     platform.runLoop = runLoop;
-    platform.input = input ? input : X11Input::create(x, hotKeys);
+    platform.input = input ? std::shared_ptr<Input>(input) : X11Input::create(x, hotKeys);
     platform.screens = std::make_shared<X11Screens>();
     platform.statusBar = std::make_shared<TrayStatusBar>();
     platform.panels = std::make_shared<QtPanels>();
@@ -246,9 +257,8 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     const std::string executable = runningExecutablePath();
     platform.loginItems = std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", executable,
                                                          installedDesktopEntry(executable));
-    platform.screenLocker =
-        std::make_shared<Login1ScreenLocker>([displayPower] { return displayPower->switchOff(); },
-                                             [displayPower] { return displayPower->keyboardHeldByAnother(); });
+    platform.screenLocker = std::make_shared<Login1ScreenLocker>(
+        switchDisplayOff, [displayPower] { return displayPower->keyboardHeldByAnother(); });
     platform.systemLog = log;
     installPlatform(std::move(platform));
     return std::nullopt;

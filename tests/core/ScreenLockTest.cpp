@@ -42,6 +42,7 @@ struct StepFailure {
     std::optional<LockFailure> failure; // nothing: unavailable at once
     const char* line;
     const char* nextStep;
+    Desktop desktop = Desktop::classic;
     friend void PrintTo(const StepFailure& row, std::ostream* out) { *out << row.line; }
 };
 
@@ -49,7 +50,7 @@ class StepFailureTest : public ScreenLockTest, public ::testing::WithParamInterf
 
 TEST_P(StepFailureTest, HasItsLineAndTheNextStepStartsAtOnce)
 {
-    sim.install(GetParam().flavor);
+    sim.install(GetParam().flavor, GetParam().desktop);
     if (GetParam().failure)
         sim.lockSteps[GetParam().step] = {{0.2, failed(*GetParam().failure)}};
     ScreenLock::lock();
@@ -78,7 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
         StepFailure{SystemFlavor::freedesktop, "session", LockFailure::refused,
                     "Cendrel: login1 Lock failed, falling back", "org.freedesktop.ScreenSaver"},
         StepFailure{SystemFlavor::freedesktop, "org.freedesktop.ScreenSaver", LockFailure::missing,
-                    "Cendrel: screen saver Lock not found, falling back", "org.gnome.ScreenSaver"}));
+                    "Cendrel: screen saver Lock not found, falling back", "org.gnome.ScreenSaver"},
+        StepFailure{SystemFlavor::freedesktop, "swaylock", LockFailure::refused,
+                    "Cendrel: swaylock -f failed, falling back", "hyprlock", Desktop::sway}));
 
 TEST_F(ScreenLockTest, EveryLockerIsAskedInOrderAndTheDisplayOffAloneIsTold)
 {
@@ -178,6 +181,37 @@ TEST_F(ScreenLockTest, KeyboardTakenByAnotherClientDuringTheLockIsEvidenceButNot
     advance(10);
     EXPECT_TRUE(told()) << "held before the lock: an open menu, say";
 }
+
+// The lockers run as programs, all missing: each asked once, in order, after
+// login1 and the screen savers.
+struct DesktopLockers {
+    Desktop desktop;
+    const char* written; // lock.command
+    Events commands;
+    friend void PrintTo(const DesktopLockers& row, std::ostream* out) { *out << static_cast<int>(row.desktop); }
+};
+
+class DesktopLockersTest : public ScreenLockTest, public ::testing::WithParamInterface<DesktopLockers> {};
+
+TEST_P(DesktopLockersTest, AreAskedInOrderAfterTheBuses)
+{
+    sim.install(SystemFlavor::freedesktop, GetParam().desktop);
+    sim.textPreferences["lock.command"] = GetParam().written;
+    ScreenLock::lock();
+    Events events{"session"};
+    events.insert(events.end(), screenSavers.begin(), screenSavers.end());
+    events.insert(events.end(), GetParam().commands.begin(), GetParam().commands.end());
+    events.emplace_back("display off");
+    EXPECT_EQ(sim.lockEvents, events);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, DesktopLockersTest,
+    ::testing::Values(DesktopLockers{Desktop::sway, "", {"swaylock|-f", "hyprlock"}},
+                      DesktopLockers{Desktop::hyprland, "", {"swaylock|-f", "hyprlock"}},
+                      DesktopLockers{Desktop::otherWayland, "x -n", {"x|-n", "swaylock|-f", "hyprlock"}},
+                      DesktopLockers{Desktop::gnome, "", {}}, DesktopLockers{Desktop::kde, "x", {"x"}},
+                      DesktopLockers{Desktop::classic, "x", {"x"}}));
 
 struct CommandCase {
     const char* name;

@@ -10,6 +10,7 @@ in for XWayland (the tray, the hot key).
 """
 import glob
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -29,6 +30,8 @@ GRACE = 2.0
 QUIET = 0.5
 # Long enough for two probes of a mechanism that inhibitors silence.
 PROBES = 2.2
+# Evidence of a lock is waited for this long before the owner is told.
+DEADLINE = 4.0
 ARMED = "● Armed — any input will lock (any pointer movement locks)"
 SILENCED = "a program is keeping the screen awake, so input cannot be seen"
 
@@ -63,6 +66,11 @@ class Mutter:
         path = bus.get_object(remote, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=remote)
         self.session = bus.get_object(remote, path)
         self.session.Start(dbus_interface=remote + ".Session")
+        self.display = bus.get_object("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig")
+
+    def power(self):
+        mode = self.display.Get("org.gnome.Mutter.DisplayConfig", "PowerSaveMode", dbus_interface=dbus.PROPERTIES_IFACE)
+        return "off" if mode == 3 else "on"
 
     def touch(self, kind):
         interface = "org.gnome.Mutter.RemoteDesktop.Session"
@@ -81,12 +89,20 @@ class Sway:
             config = os.path.join(runtime, "config")
             with open(config, "w") as text:
                 text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
-            return ["sway", "-c", config]
+            return ["sway", "-d", "-c", config]
 
         self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
                                                             "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
+        # Its IPC socket is how Cendrel tells sway from other compositors.
         desk.env["SWAYSOCK"] = wait_for(lambda: glob.glob(os.path.join(desk.dir, "sway", "sway-ipc.*.sock")), 15,
-                                        "sway's socket")[0]
+                                        "sway's IPC socket")[0]
+
+    # What sway was last asked to do with its output's power. Its headless
+    # outputs (wlroots 0.15) refuse to be disabled, so what it was asked, in
+    # its debug log, is what can be seen.
+    def power(self):
+        with open(os.path.join(self.desk.dir, "sway.log")) as log:
+            return re.findall(r"Turning (on|off) output", log.read())[-1]
 
     def type(self, *arguments):
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
@@ -184,6 +200,45 @@ class CendrelWayland(unittest.TestCase):
             for status in ("Arming…", "Idle — press"):
                 portal.Press(dbus_interface="org.cendrel.Test")
                 desk.wait_for_status(status, timeout=5)
+
+    # Under `compositor`, with login1 accepting Lock and never showing it
+    # locked, and stand-ins for `lockers` first on the PATH, each recording
+    # how it was run and exiting 0: arms and touches once.
+    def lock_by_touch(self, desk, lockers=(), compositor=Sway, mechanism="org_kde_kwin_idle"):
+        stand_ins = os.path.join(desk.dir, "bin")
+        os.makedirs(stand_ins)
+        for name in lockers:
+            with open(os.path.join(stand_ins, name), "w") as script:
+                script.write('#!/bin/sh\necho "${0##*/} $*" >> %s/ran\n' % desk.dir)
+            os.chmod(os.path.join(stand_ins, name), 0o755)
+        desk.env["PATH"] = stand_ins + ":" + desk.env["PATH"]
+        shown = self.start(desk, compositor, mechanism)
+        self.arm(desk)
+        shown.touch("key")
+        wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+        return shown
+
+    def test_swaylock_is_run_with_f_where_login1_shows_no_lock_and_its_exit_is_the_evidence(self):
+        with Desktop(BINARY, HELPER, login1="nolistener") as desk:
+            self.lock_by_touch(desk, ["swaylock", "hyprlock"])
+            time.sleep(DEADLINE + QUIET)  # nothing must come, however late
+            with open(os.path.join(desk.dir, "ran")) as ran:
+                self.assertEqual(ran.read().splitlines(), ["swaylock -f"])
+            self.assertEqual((desk.lock_count(), desk.notifications()), (1, []))
+
+    def test_without_a_locker_the_owner_is_told_and_the_display_is_off_until_the_next_touch(self):
+        for compositor, mechanism, tried in ((Sway, "org_kde_kwin_idle", ["swaylock -f", "hyprlock"]),
+                                             (Mutter, "org.gnome.Mutter.IdleMonitor", [])):
+            with Desktop(BINARY, HELPER, login1="nolistener") as desk:
+                shown = self.lock_by_touch(desk, (), compositor, mechanism)
+                wait_for(desk.notifications, DEADLINE + 3, "the owner told")
+                lines = ["Cendrel: could not start %s, falling back" % name for name in tried]
+                self.assertEqual(desk.log_lines()[-len(tried) - 2:],
+                                 ["Cendrel: could not reach org.cinnamon.ScreenSaver, falling back"] + lines
+                                 + ["Cendrel: only the display is off; the screen is NOT locked"])
+                self.assertEqual(shown.power(), "off")
+                shown.touch("key")
+                wait_for(lambda: shown.power() == "on", 5, "the display on again")
 
     def test_inhibitor_or_dead_compositor_locks_while_armed_and_arming_is_refused_until_input_can_be_seen(self):
         with Desktop(BINARY, HELPER) as desk:

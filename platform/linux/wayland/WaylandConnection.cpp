@@ -6,6 +6,7 @@
 
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "kde-idle-client-protocol.h"
+#include "wlr-output-power-management-unstable-v1-client-protocol.h"
 
 #include <QSocketNotifier>
 #include <wayland-client.h>
@@ -71,6 +72,10 @@ WaylandConnection::~WaylandConnection()
         ext_idle_notifier_v1_destroy(idleNotifier_);
     if (kdeIdle_ != nullptr)
         org_kde_kwin_idle_destroy(kdeIdle_);
+    if (outputPowerManager_ != nullptr)
+        zwlr_output_power_manager_v1_destroy(outputPowerManager_);
+    for (const auto& output : outputs_)
+        wl_output_destroy(output.second);
     if (seat_ != nullptr)
         wl_seat_destroy(seat_);
     if (registry_ != nullptr)
@@ -96,6 +101,12 @@ void WaylandConnection::globalAdded(void* data, wl_registry* registry, std::uint
         self->kdeIdle_ =
             static_cast<org_kde_kwin_idle*>(wl_registry_bind(registry, name, &org_kde_kwin_idle_interface, 1));
         self->kdeIdleName_ = name;
+    } else if (offered == zwlr_output_power_manager_v1_interface.name && self->outputPowerManager_ == nullptr) {
+        self->outputPowerManager_ = static_cast<zwlr_output_power_manager_v1*>(
+            wl_registry_bind(registry, name, &zwlr_output_power_manager_v1_interface, 1));
+    } else if (offered == wl_output_interface.name) {
+        self->outputs_.emplace_back(name,
+                                    static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1)));
     }
 }
 
@@ -108,6 +119,20 @@ void WaylandConnection::globalRemoved(void* data, wl_registry*, std::uint32_t na
         self->lose("the compositor removed its idle notifier");
     else if (self->kdeIdle_ != nullptr && name == self->kdeIdleName_)
         self->lose("the compositor removed its idle notifier");
+    // A monitor unplugged: nothing to switch off there any more.
+    std::erase_if(self->outputs_, [name](const auto& output) {
+        if (output.first == name)
+            wl_output_destroy(output.second);
+        return output.first == name;
+    });
+}
+
+std::vector<wl_output*> WaylandConnection::outputs() const
+{
+    std::vector<wl_output*> outputs;
+    for (const auto& output : outputs_)
+        outputs.push_back(output.second);
+    return outputs;
 }
 
 void WaylandConnection::attachToEventLoop()

@@ -9,12 +9,16 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct wl_display;
 struct wl_registry;
 struct wl_seat;
 struct ext_idle_notifier_v1;
 struct org_kde_kwin_idle;
+struct wl_output;
+struct zwlr_output_power_manager_v1;
 class QSocketNotifier;
 
 namespace cendrel {
@@ -38,6 +42,9 @@ public:
     ext_idle_notifier_v1* idleNotifier() const { return idleNotifier_; }
     std::uint32_t idleNotifierVersion() const { return idleNotifierVersion_; }
     org_kde_kwin_idle* kdeIdle() const { return kdeIdle_; }
+    // What can switch outputs off (wlroots), and the outputs there are now.
+    zwlr_output_power_manager_v1* outputPowerManager() const { return outputPowerManager_; }
+    std::vector<wl_output*> outputs() const;
     // Empty while the connection and the globals in use are there; once it
     // is lost, what went, in words for the owner.
     const std::string& lost() const { return lost_; }
@@ -71,6 +78,9 @@ private:
     std::uint32_t idleNotifierVersion_ = 0;
     org_kde_kwin_idle* kdeIdle_ = nullptr;
     std::uint32_t kdeIdleName_ = 0;
+    zwlr_output_power_manager_v1* outputPowerManager_ = nullptr;
+    // By their global names.
+    std::vector<std::pair<std::uint32_t, wl_output*>> outputs_;
     std::string lost_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };

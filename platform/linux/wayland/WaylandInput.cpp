@@ -83,6 +83,7 @@ private:
 // What a live watch calls: set until the watch is released.
 struct WaylandInput::Handler {
     std::function<bool()> onInput;
+    bool locks = true;
 };
 
 class WaylandInput::Watch final : public InputWatch {
@@ -205,14 +206,28 @@ std::unique_ptr<InputWatch> WaylandInput::watchInput(std::function<bool()> onInp
     return watch;
 }
 
+std::unique_ptr<InputWatch> WaylandInput::watchNextInput(std::function<void()> onInput)
+{
+    auto watch = watchInput([onInput = std::move(onInput), once = std::make_shared<bool>(false)] {
+        if (!std::exchange(*once, true))
+            onInput();
+        return false;
+    });
+    static_cast<Watch&>(*watch).handler->locks = false;
+    return watch;
+}
+
 void WaylandInput::loseSight(const std::string& what)
 {
     std::vector<std::shared_ptr<Handler>> live;
+    bool locking = false;
     for (const auto& weak : handlers_) {
-        if (auto handler = weak.lock())
+        if (auto handler = weak.lock()) {
             live.push_back(handler);
+            locking = locking || handler->locks;
+        }
     }
-    log_->log("Cendrel: lost sight of input: " + what + (live.empty() ? "" : "; locking"));
+    log_->log("Cendrel: lost sight of input: " + what + (locking ? "; locking" : ""));
     // Each watch that was live locks; a handler released by an earlier one
     // in this loop does nothing.
     for (const auto& handler : live) {

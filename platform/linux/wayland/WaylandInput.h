@@ -46,6 +46,11 @@ public:
     // There is no global pointer position; any motion counts as input.
     Point pointerLocation() override { return {}; }
 
+    // Calls `onInput` once, at the next input or when input can no longer be
+    // seen, for what a touch undoes rather than locks; nothing is logged as
+    // locking for it.
+    std::unique_ptr<InputWatch> watchNextInput(std::function<void()> onInput);
+
     // The best mechanism on offer now, if any.
     std::optional<Mechanism> mechanism() const;
 
