@@ -27,7 +27,7 @@ TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
     EXPECT_TRUE(press(40, {Modifier::control}));
 }
 
-TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesAndTheItemFollows)
+TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesTheItemFollowsAndQuitLeavesThemAlone)
 {
     launch();
     pressDefault();
@@ -45,6 +45,12 @@ TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesAndTheItemFollows)
     pressDefault();
     EXPECT_EQ(toggleTitle(), "Arm Now");
     EXPECT_EQ(locks(), 0u) << "the hot key disarms without locking";
+    // Quit ends without disarming or locking.
+    pressDefault();
+    sim.choose("Quit Cendrel");
+    EXPECT_TRUE(sim.terminated);
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    EXPECT_EQ(locks(), 0u);
 }
 
 TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
@@ -318,17 +324,6 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArmingAndWhen
     EXPECT_EQ(sim.log.size(), 2u);
 }
 
-TEST_F(ControllerTest, WatchLimitationIsToldInTheStatusLineAndToolTipOfEveryState)
-{
-    sim.watchLimitation = "only X programs' input is watched";
-    launch();
-    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm (only X programs' input is watched)");
-    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, ⌥⌘L arms (only X programs' input is watched)");
-    armFully();
-    EXPECT_EQ(statusLine(), "● Armed — any input will lock (only X programs' input is watched)");
-    EXPECT_EQ(sim.item.toolTip, "Cendrel: armed (only X programs' input is watched)");
-}
-
 TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownOnce)
 {
     launch();
@@ -376,16 +371,6 @@ TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
     toggle();
     EXPECT_EQ(sim.loginItemChanges, 1) << "reads the status afresh and unregisters";
     EXPECT_TRUE(sim.entry("Launch at Login")->checked);
-}
-
-TEST_F(ControllerTest, QuitEndsWithoutDisarmingOrLocking)
-{
-    launch();
-    pressDefault();
-    sim.choose("Quit Cendrel");
-    EXPECT_TRUE(sim.terminated);
-    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
-    EXPECT_EQ(locks(), 0u);
 }
 
 TEST_F(ControllerTest, CallbacksFindTheControllerGoneAndDoNothing)
