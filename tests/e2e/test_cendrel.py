@@ -269,32 +269,6 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.notifications(), [])
             self.assertIsNone(desk.app.poll())
 
-    # -- the run loop while the menu is open --------------------------------
-
-    def test_open_menu_holds_the_grace_period_and_the_click_that_locked_under_it_does_not_arm(self):
-        with self.desktop() as desk:
-            desk.launch()
-            for says_closed in (True, False):
-                desk.xdotool("mousemove", *CENTRE)
-                desk.xdotool("key", "super+alt+l")
-                desk.wait_for_status("Arming…")
-                desk.open_menu()
-                time.sleep(GRACE + 0.5)
-                self.assertTrue(desk.status_line().startswith("Arming…"), desk.status_line())
-                if says_closed:
-                    desk.close_menu()
-                    desk.wait_for_status("● Armed", timeout=2)
-                    desk.xdotool("key", "super+alt+l")
-                    desk.wait_for_status("Idle — press ")
-            # Armed once the menu counts as closed, after five seconds at most.
-            desk.wait_for_status("● Armed", timeout=10)
-            # The host takes the click that locks as the choice of the entry
-            # under it, which by then is "Arm Now".
-            self.assert_locks_once(desk, "click", 1)
-            desk.click_menu("Arm Now")
-            time.sleep(QUIET)
-            self.assertTrue(desk.status_line().startswith("Idle — press "), desk.status_line())
-
     # -- the stored shortcut and the recorder ----------------------------------
 
     def test_stored_shortcut_held_elsewhere_is_tried_again_and_the_recorder_keeps_one_it_cannot_have_or_store(self):
