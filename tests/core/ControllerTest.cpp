@@ -29,7 +29,7 @@ TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
     EXPECT_TRUE(press(40, {Modifier::control}));
 }
 
-TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesAndTheItemFollows)
+TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesTheItemFollowsAndQuitLeavesThemAlone)
 {
     launch();
     pressDefault();
@@ -47,6 +47,12 @@ TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesAndTheItemFollows)
     pressDefault();
     EXPECT_EQ(toggleTitle(), "Arm Now");
     EXPECT_EQ(locks(), 0u) << "the hot key disarms without locking";
+    // Quit ends without disarming or locking.
+    pressDefault();
+    sim.choose("Quit Cendrel");
+    EXPECT_TRUE(sim.terminated);
+    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
+    EXPECT_EQ(locks(), 0u);
 }
 
 TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
@@ -104,7 +110,7 @@ TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)
     EXPECT_EQ(locks(), 1u);
 }
 
-TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAndAStaleRelease)
+TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAStaleReleaseAndTheEntryChosenFromAnOpenMenu)
 {
     launch();
     pressDefault();
@@ -127,12 +133,8 @@ TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAndAStaleRelease)
     sim.closeMenu();
     advance(0.01);
     EXPECT_EQ(sim.item.icon, StatusIcon::armed);
-}
-
-TEST_F(ControllerTest, OpenMenuHoldsTheGracePeriodUntilAfterTheChosenEntry)
-{
-    launch();
     // Chosen after the grace period ran out: "Disarm" still meets "arming".
+    pressDefault();
     pressDefault();
     sim.openMenu();
     advance(3.0);
@@ -324,17 +326,6 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArmingAndWhen
     EXPECT_EQ(sim.log.size(), 2u);
 }
 
-TEST_F(ControllerTest, WatchLimitationIsToldInTheStatusLineAndToolTipOfEveryState)
-{
-    sim.watchLimitation = "only X programs' input is watched";
-    launch();
-    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm (only X programs' input is watched)");
-    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, ⌥⌘L arms (only X programs' input is watched)");
-    armFully();
-    EXPECT_EQ(statusLine(), "● Armed — any input will lock (only X programs' input is watched)");
-    EXPECT_EQ(sim.item.toolTip, "Cendrel: armed (only X programs' input is watched)");
-}
-
 TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownOnce)
 {
     launch();
@@ -382,16 +373,6 @@ TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
     toggle();
     EXPECT_EQ(sim.loginItemChanges, 1) << "reads the status afresh and unregisters";
     EXPECT_TRUE(sim.entry("Launch at Login")->checked);
-}
-
-TEST_F(ControllerTest, QuitEndsWithoutDisarmingOrLocking)
-{
-    launch();
-    pressDefault();
-    sim.choose("Quit Cendrel");
-    EXPECT_TRUE(sim.terminated);
-    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
-    EXPECT_EQ(locks(), 0u);
 }
 
 // Where nothing binds the shortcut for the program, what to bind, in the

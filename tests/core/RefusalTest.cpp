@@ -1,5 +1,5 @@
 // A guard that cannot see input does not arm, and says why wherever the
-// owner looks.
+// owner looks; what it cannot see is told in every state.
 #include "Fixture.h"
 
 #include <functional>
@@ -46,8 +46,12 @@ TEST_P(RefusalTest, EveryWayToArmRefusesAndSaysWhyUntilInputCanBeSeen)
     arm();
     EXPECT_EQ(sim.item.icon, StatusIcon::arming);
     EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad (any pointer movement locks)");
-    ASSERT_TRUE(sim.choose("Disarm"));
+    advance(2.0);
+    EXPECT_EQ(statusLine(), "● Armed — any input will lock (any pointer movement locks)");
+    EXPECT_EQ(sim.item.toolTip, "Cendrel: armed (any pointer movement locks)");
+    pressDefault();
     EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm (any pointer movement locks)") << "the refusal is over";
+    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, ⌥⌘L arms (any pointer movement locks)");
     EXPECT_EQ(sim.notifications.size(), 1u);
 }
 

@@ -65,7 +65,7 @@ def read_line(pipe, timeout, what):
     ready, _, _ = select.select([pipe], [], [], timeout)
     if not ready:
         raise Timeout("no output from " + what)
-    return os.read(pipe.fileno() if hasattr(pipe, "fileno") else pipe, 4096).decode().strip()
+    return os.read(pipe.fileno(), 4096).decode().strip()
 
 
 class Desktop:
@@ -101,7 +101,8 @@ class Desktop:
         self.lock_log = os.path.join(self.dir, "locks.log")
         self.watcher_log = os.path.join(self.dir, "watcher.log")
         self.notify_log = os.path.join(self.dir, "notifications.log")
-        for path in (self.stderr_path, self.lock_log, self.watcher_log, self.notify_log):
+        for path in (self.stderr_path, self.lock_log, self.lock_log + ".names", self.watcher_log, self.notify_log,
+                     self.notify_log + ".ids"):
             open(path, "w").close()
         if self.preferences is not None:
             path = self.preferences_path
@@ -211,20 +212,15 @@ class Desktop:
             # What the program said is the first thing to read when a test fails.
             sys.stderr.write("---- cendrel output (exit status %s) ----\n%s----\n"
                              % (None if self.app is None else self.app.poll(), self.log()))
-        if self.app is not None and self.app.poll() is None:
-            self.app.terminate()
-            try:
-                self.app.wait(5)
-            except subprocess.TimeoutExpired:
-                self.app.kill()
-                self.app.wait()
-        for process in reversed(self.processes):
+        # The program first (it has a session of its own too), then what it used.
+        everything = ([self.app] if self.app else []) + list(reversed(self.processes))
+        for process in everything:
             if process.poll() is None:
                 try:
                     os.killpg(process.pid, signal.SIGTERM)
                 except ProcessLookupError:
                     pass
-        for process in reversed(self.processes):
+        for process in everything:
             try:
                 process.wait(5)
             except subprocess.TimeoutExpired:
@@ -276,8 +272,6 @@ class Desktop:
 
     def screen_savers_asked(self):
         """The names of the screen savers whose Lock was called, in order."""
-        if not os.path.exists(self.lock_log + ".names"):
-            return []
         with open(self.lock_log + ".names") as text:
             return text.read().split()
 
@@ -287,10 +281,21 @@ class Desktop:
 
     def notification_numbers(self):
         """Per notification: [number, replaced number, icon, urgency, desktop entry]."""
-        if not os.path.exists(self.notify_log + ".ids"):
-            return []
         with open(self.notify_log + ".ids") as text:
             return [line.split() for line in text.read().splitlines()]
+
+    def arm(self):
+        """The pointer at rest in the middle, the default hot key, the grace period out."""
+        self.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
+        self.xdotool("key", "super+alt+l")
+        self.wait_for_status("Arming…")
+        self.wait_for_status("● Armed — any input will lock", timeout=7)
+
+    def arm_and_touch(self, touch, until, what, timeout=5):
+        """Arms, touches (xdotool arguments) and waits until `until` holds."""
+        self.arm()
+        self.xdotool(*touch)
+        return wait_for(until, timeout, what)
 
     # -- the tray menu, as a StatusNotifierItem host sees it ---------------
 
@@ -317,7 +322,7 @@ class Desktop:
         return [item for item in self.menu_items() if item["label"] == label][0]
 
     def menu_items(self):
-        """The tray menu's entries: (id, label, enabled, checked, separator, shortcut)."""
+        """The tray menu's entries: (id, label, enabled, checked, separator)."""
         menu = self._menu_object()
         if menu is None:
             return []
@@ -331,7 +336,6 @@ class Desktop:
                 "enabled": bool(props.get("enabled", True)),
                 "checked": int(props.get("toggle-state", 0)) == 1,
                 "separator": str(props.get("type", "")) == "separator",
-                "shortcut": [[str(key) for key in combo] for combo in props.get("shortcut", [])],
             })
         return items
 

@@ -1,18 +1,17 @@
 // The freedesktop part on Qt's offscreen platform: the files it keeps, the
-// lock's error mapping, the notices, the autostart entry, the tray menu, the
-// recorder panel and the run loop.
+// lock's error mapping, the autostart entry, the tray menu, the recorder panel
+// and the run loop. The notices and the screen savers' paths are seen by the
+// stand-in services of the end-to-end tests.
 #include "freedesktop/IniPreferences.h"
 #include "freedesktop/Login1ScreenLocker.h"
 #include "freedesktop/PortalHotKeys.h"
 #include "freedesktop/QtApplication.h"
 #include "freedesktop/QtRecorderPanel.h"
 #include "freedesktop/QtRunLoop.h"
-#include "freedesktop/ScreenSaverLock.h"
 #include "freedesktop/TrayStatusBar.h"
 #include "freedesktop/XdgAutostart.h"
 
 #include <QAction>
-#include <QDBusMessage>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -105,12 +104,6 @@ TEST(PortalHotKeysTest, TriggerNamesEachModifierInTheShortcutsNotationsOrder)
 {
     EXPECT_EQ(portalTrigger({Modifier::command, Modifier::shift, Modifier::option, Modifier::control}, "comma"),
               QStringLiteral("CTRL+ALT+SHIFT+LOGO+comma"));
-}
-
-TEST(ScreenSaverTest, ObjectPathFollowsTheBusName)
-{
-    EXPECT_EQ(screenSaverPath("org.freedesktop.ScreenSaver"), "/org/freedesktop/ScreenSaver");
-    EXPECT_EQ(screenSaverPath("org.cinnamon.ScreenSaver"), "/org/cinnamon/ScreenSaver");
 }
 
 TEST_F(FilesTest, LockCommandIsTheTextAsWritten)
@@ -246,25 +239,6 @@ TEST(QtRunLoopTest, TimersStopWhenReleasedEvenFromInsideTheirOwnBlock)
     QTest::qWait(20); // a timer still running would fire again meanwhile
     EXPECT_EQ(repeats, 1);
     EXPECT_EQ(next, 1);
-}
-
-TEST(NoticeTest, NotifyNamesOurIconAndEntryReplacesWhatItIsToldAndIsUrgentOnlyWhenCritical)
-{
-    for (const auto& [critical, replaces, urgency] : {std::tuple{false, 0u, 1}, {true, 7u, 2}}) {
-        const QDBusMessage message = notification({NoticeSubject::hotKey, critical, "Title", "Body"}, replaces);
-        EXPECT_EQ(message.service() + message.path() + message.member(),
-                  "org.freedesktop.Notifications/org/freedesktop/NotificationsNotify");
-        const QVariantList args = message.arguments();
-        ASSERT_EQ(args.size(), 8);
-        EXPECT_EQ(args[0].toString(), "Cendrel");
-        EXPECT_EQ(args[1].toUInt(), replaces);
-        EXPECT_EQ(args[2].toString(), "cendrel");
-        EXPECT_EQ(args[3].toString() + "|" + args[4].toString(), "Title|Body");
-        const QVariantMap hints = args[6].toMap();
-        EXPECT_EQ(hints.value("urgency").value<uchar>(), urgency);
-        EXPECT_EQ(hints.value("desktop-entry").toString(), "cendrel");
-        EXPECT_EQ(args[7].toInt(), -1);
-    }
 }
 
 class AutostartTest : public ::testing::Test {

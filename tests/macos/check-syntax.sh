@@ -8,8 +8,8 @@
 #       every backend and core source; the FLAGs (the core's own compile
 #       options) come after the fixed ones
 #   check-syntax.sh --rejected CLANG SOURCE_DIR [FLAG...]
-#       the cases in rejected/, each of which must fail with the diagnostic
-#       its "// expect:" line names
+#       the files in rejected/, each of which must fail with every diagnostic
+#       its "// expect:" lines name
 set -uo pipefail
 
 rejected=false
@@ -45,15 +45,19 @@ for file in "${files[@]}"; do
     name=${file#"$root"/}
     output=$("$clang" "${flags[@]}" "$file" 2>&1)
     compiled=$?
-    # A rejected case passes only by failing with the diagnostic its
-    # "// expect:" line names (a case without one never passes).
-    expected=$($rejected && sed -n 's|^// expect: ||p' "$file" | head -n 1)
+    # A rejected file passes only by failing with every diagnostic its
+    # "// expect:" lines name (a file without one never passes).
+    expected=$($rejected && sed -n 's|^// expect: ||p' "$file")
+    missing=
+    while $rejected && IFS= read -r line && [ -n "$line" ]; do
+        grep -qF -- "$line" <<<"$output" || missing+="$line; "
+    done <<<"$expected"
     if { ! $rejected && [ $compiled -eq 0 ]; } ||
-        { $rejected && [ $compiled -ne 0 ] && [ -n "$expected" ] && grep -qF -- "$expected" <<<"$output"; }; then
+        { $rejected && [ $compiled -ne 0 ] && [ -n "$expected" ] && [ -z "$missing" ]; }; then
         echo "ok   $name"
         passed=$((passed + 1))
     else
-        echo "FAIL $name${expected:+ (expected: $expected)}"
+        echo "FAIL $name${missing:+ (missing: $missing)}"
         echo "$output"
         failed=$((failed + 1))
     fi
