@@ -23,9 +23,11 @@
   fake_services.py portal ADDRESS LOG
       org.freedesktop.portal.Desktop with GlobalShortcuts: answers through
       Request objects' Response, appends each preferred trigger bound to
-      LOG and assigns it with " (assigned)" after it; Press() on
-      org.cendrel.Test emits Activated for another client's session, then
-      for the latest session.
+      LOG and assigns it with " (assigned)" after it, and "closed N" for
+      each session N (from 1 up) closed; on org.cendrel.Test, Press() emits
+      Activated for another client's session, then for the latest session,
+      and Refuse() makes it answer CreateSession with response 1 (still
+      naming a session).
 
 Each prints "ready" once its name is owned and runs until killed.
 """
@@ -179,23 +181,40 @@ class Request(dbus.service.Object):
         pass
 
 
+class PortalSession(dbus.service.Object):
+    def __init__(self, bus, path, log, number):
+        super().__init__(bus, path)
+        self.log, self.number = log, number
+
+    @dbus.service.method("org.freedesktop.portal.Session", in_signature="", out_signature="")
+    def Close(self):
+        append(self.log, "closed %d" % self.number)
+        self.remove_from_connection()
+
+
 class Portal(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/org/freedesktop/portal/desktop")
-        self.bus, self.log, self.session = bus, log, None
+        self.bus, self.log, self.session, self.sessions, self.refuse = bus, log, None, 0, False
 
-    def answer(self, sender, token, results):
+    def answer(self, sender, token, results, code=0):
         path = "/org/freedesktop/portal/desktop/request/%s/%s" % (sender[1:].replace(".", "_"), token)
         request = Request(self.bus, path)
         # After the method's reply, as the portal does once the desktop has answered.
-        GLib.idle_add(lambda: request.Response(0, results) or request.remove_from_connection())
+        GLib.idle_add(lambda: request.Response(code, results) or request.remove_from_connection())
         return dbus.ObjectPath(path)
 
     @dbus.service.method(PORTAL_IFACE, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, options, sender=None):
         self.session = "/org/freedesktop/portal/desktop/session/%s/%s" % (
             sender[1:].replace(".", "_"), options["session_handle_token"])
-        return self.answer(sender, options["handle_token"], {"session_handle": self.session})
+        self.sessions += 1
+        PortalSession(self.bus, self.session, self.log, self.sessions)
+        return self.answer(sender, options["handle_token"], {"session_handle": self.session}, int(self.refuse))
+
+    @dbus.service.method("org.cendrel.Test", in_signature="", out_signature="")
+    def Refuse(self):
+        self.refuse = True
 
     @dbus.service.method(PORTAL_IFACE, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, options, sender=None):

@@ -200,6 +200,15 @@ class CendrelWayland(unittest.TestCase):
             for status in ("Arming…", "Idle — press"):
                 portal.Press(dbus_interface="org.cendrel.Test")
                 desk.wait_for_status(status, timeout=5)
+            # A new shortcut asks for a new session, which the desktop refuses; the old one is closed.
+            portal.Refuse(dbus_interface="org.cendrel.Test")
+            desk.click_menu("Change Shortcut…")
+            wait_for(lambda: desk.focused_window() in desk.window_ids("Set Lock Shortcut", visible=True), 5, "panel")
+            desk.xdotool("key", "ctrl+shift+k")
+            refused = "Cendrel: failed to register hotkey (the shortcuts portal refused a session, response 1)"
+            wait_for(lambda: refused in desk.log_lines(), 5, "the refusal logged")
+            with open(triggers) as text:
+                self.assertEqual(text.read(), "ALT+LOGO+l\nclosed 1\n")
 
     # Under `compositor`, with login1 accepting Lock and never showing it
     # locked, and stand-ins for `lockers` first on the PATH, each recording
@@ -237,8 +246,16 @@ class CendrelWayland(unittest.TestCase):
                                  ["Cendrel: could not reach org.cinnamon.ScreenSaver, falling back"] + lines
                                  + ["Cendrel: only the display is off; the screen is NOT locked"])
                 self.assertEqual(shown.power(), "off")
-                shown.touch("key")
+                if compositor is Mutter:
+                    shown.touch("key")
+                else:
+                    # Blind, the watch that only wakes the display wakes it, and locks nothing.
+                    inhibitor = shown.inhibit()
                 wait_for(lambda: shown.power() == "on", 5, "the display on again")
+                if compositor is Sway:
+                    self.assertEqual((desk.log_lines()[-1], desk.lock_count()),
+                                     ("Cendrel: lost sight of input: " + SILENCED, 1))
+                    inhibitor.stdin.close()
 
     def test_inhibitor_or_dead_compositor_locks_while_armed_and_arming_is_refused_until_input_can_be_seen(self):
         with Desktop(BINARY, HELPER) as desk:
