@@ -1,34 +1,33 @@
 #!/usr/bin/python3
-"""Stand-ins for the desktop's D-Bus services, for the end-to-end tests.
-
-  fake_services.py login1  ADDRESS LOG [--refuse | --no-listener]
-      org.freedesktop.login1 on a private system bus: each Lock call on
-      /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
-      to LOG (or is refused with an error), and its LockedHint turns true
-      half a second later, as a desktop's locker makes it (or never, as on a
-      bare window manager).
-  fake_services.py session ADDRESS LOG NOTIFICATIONS
-      org.kde.StatusNotifierWatcher on a private session bus, with a host
-      registered, so that Qt exports its tray icon and menu over D-Bus; each
-      registered item's bus name is appended to LOG. And
-      org.freedesktop.Notifications: each Notify call appends a line
-      "application|summary|body" to NOTIFICATIONS, and to NOTIFICATIONS.ids
-      "number replaced icon urgency desktop-entry" (numbers from 1 up). With
-      --screensaver LOCKS, also screen savers, whose Lock calls go to LOCKS as
-      login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
-      answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
-      never becomes active) or "refuse" (answers with an error).
-  fake_services.py notifications ADDRESS LOG
-      The notification server alone: no tray.
-  fake_services.py portal ADDRESS LOG
-      org.freedesktop.portal.Desktop with GlobalShortcuts: answers through
-      Request objects' Response, appends each preferred trigger bound to
-      LOG and assigns it with " (assigned)" after it; Press() on
-      org.cendrel.Test emits Activated for another client's session, then
-      for the latest session.
-
-Each prints "ready" once its name is owned and runs until killed.
-"""
+# Stand-ins for the desktop's D-Bus services, for the end-to-end tests.
+#
+#   fake_services.py login1  ADDRESS LOG [--refuse | --no-listener]
+#       org.freedesktop.login1 on a private system bus: each Lock call on
+#       /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
+#       to LOG (or is refused with an error), and its LockedHint turns true
+#       half a second later, as a desktop's locker makes it (or never, as on a
+#       bare window manager).
+#   fake_services.py session ADDRESS LOG NOTIFICATIONS
+#       org.kde.StatusNotifierWatcher on a private session bus, with a host
+#       registered, so that Qt exports its tray icon and menu over D-Bus; each
+#       registered item's bus name is appended to LOG. And
+#       org.freedesktop.Notifications: each Notify call appends a line
+#       "application|summary|body" to NOTIFICATIONS, and to NOTIFICATIONS.ids
+#       "number replaced icon urgency desktop-entry" (numbers from 1 up). With
+#       --screensaver LOCKS, also screen savers, whose Lock calls go to LOCKS as
+#       login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
+#       answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
+#       never becomes active) or "refuse" (answers with an error).
+#   fake_services.py notifications ADDRESS LOG
+#       The notification server alone: no tray.
+#   fake_services.py portal ADDRESS LOG
+#       org.freedesktop.portal.Desktop with GlobalShortcuts: answers through
+#       Request objects' Response, appends each preferred trigger bound to
+#       LOG and assigns it with " (assigned)" after it; Press() on
+#       org.cendrel.Test emits Activated for another client's session, then
+#       for the latest session.
+#
+# Each prints "ready" once its name is owned and runs until killed.
 import sys
 import time
 
@@ -110,7 +109,7 @@ class Notifications(dbus.service.Object):
 
 
 def screen_saver(bus, name, mode, log):
-    """A screen saver serving NAME at its own path and interface."""
+    # A screen saver serving NAME at its own path and interface.
     class ScreenSaver(dbus.service.Object):
         active = False
 

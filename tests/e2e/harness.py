@@ -1,13 +1,12 @@
-"""A private desktop for driving the real cendrel binary.
-
-Each Desktop starts its own Xvfb (which has no DPMS: the display never goes
-off, so every fallback ends in "the screen is NOT locked"), a private system
-bus (with a fake login manager, or none) that can be frozen and restarted, a
-private session bus with a StatusNotifierWatcher (so Qt publishes the tray
-icon's menu over D-Bus, where the tests read and click it), a notification
-server and, when asked, screen savers, and a temporary home. Everything is
-stopped and removed on exit. All waits poll a condition with a deadline.
-"""
+# A private desktop for driving the real cendrel binary.
+#
+# Each Desktop starts its own Xvfb (which has no DPMS: the display never goes
+# off, so every fallback ends in "the screen is NOT locked"), a private system
+# bus (with a fake login manager, or none) that can be frozen and restarted, a
+# private session bus with a StatusNotifierWatcher (so Qt publishes the tray
+# icon's menu over D-Bus, where the tests read and click it), a notification
+# server and, when asked, screen savers, and a temporary home. Everything is
+# stopped and removed on exit. All waits poll a condition with a deadline.
 import argparse
 import logging
 import os
@@ -132,8 +131,8 @@ class Desktop:
         self.env = env
 
     def _data_dirs(self):
-        """The system's, after the source tree's icons when the binary is not
-        an installed one (which must find its own where it was installed)."""
+        # The system's, after the source tree's icons when the binary is not
+        # an installed one (which must find its own where it was installed).
         installed = os.path.normpath(os.path.join(os.path.dirname(self.binary), "..", "share"))
         if os.path.isdir(os.path.join(installed, "icons", "hicolor")):
             return installed + ":/usr/local/share:/usr/share"
@@ -190,9 +189,9 @@ class Desktop:
         return process
 
     def restart_system_bus(self, login1="ok"):
-        """A new system bus at the same address (which names no bus id, as a
-        real system's does not), with a fake login manager ("ok", "refuse",
-        "nolistener": accepts Lock, and nothing locks) or none."""
+        # A new system bus at the same address (which names no bus id, as a
+        # real system's does not), with a fake login manager ("ok", "refuse",
+        # "nolistener": accepts Lock, and nothing locks) or none.
         for process in getattr(self, "system_processes", []):
             os.killpg(process.pid, signal.SIGKILL)
             process.wait()
@@ -204,7 +203,7 @@ class Desktop:
             self.system_processes.append(self._start_service(["login1", self.system_bus, self.lock_log] + extra))
 
     def freeze_system_bus(self):
-        """The bus still takes connections, and never answers."""
+        # The bus still takes connections, and never answers.
         os.kill(self.system_processes[0].pid, signal.SIGSTOP)
 
     def __exit__(self, kind, value, trace):
@@ -242,7 +241,7 @@ class Desktop:
         return os.path.join(self.config, "Cendrel", "Cendrel.conf")
 
     def launch(self, wait=True, stderr=None):
-        """stderr: a descriptor, or "closed" to start with none at all."""
+        # stderr: a descriptor, or "closed" to start with none at all.
         self._menu = None
         closed = stderr == "closed"
         with open(self.stderr_path, "ab") as log:
@@ -271,7 +270,7 @@ class Desktop:
             return len(text.read().split())
 
     def screen_savers_asked(self):
-        """The names of the screen savers whose Lock was called, in order."""
+        # The names of the screen savers whose Lock was called, in order.
         with open(self.lock_log + ".names") as text:
             return text.read().split()
 
@@ -280,19 +279,19 @@ class Desktop:
             return text.read().splitlines()
 
     def notification_numbers(self):
-        """Per notification: [number, replaced number, icon, urgency, desktop entry]."""
+        # Per notification: [number, replaced number, icon, urgency, desktop entry].
         with open(self.notify_log + ".ids") as text:
             return [line.split() for line in text.read().splitlines()]
 
     def arm(self):
-        """The pointer at rest in the middle, the default hot key, the grace period out."""
+        # The pointer at rest in the middle, the default hot key, the grace period out.
         self.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
         self.xdotool("key", "super+alt+l")
         self.wait_for_status("Arming…")
         self.wait_for_status("● Armed — any input will lock", timeout=7)
 
     def arm_and_touch(self, touch, until, what, timeout=5):
-        """Arms, touches (xdotool arguments) and waits until `until` holds."""
+        # Arms, touches (xdotool arguments) and waits until `until` holds.
         self.arm()
         self.xdotool(*touch)
         return wait_for(until, timeout, what)
@@ -322,7 +321,7 @@ class Desktop:
         return [item for item in self.menu_items() if item["label"] == label][0]
 
     def menu_items(self):
-        """The tray menu's entries: (id, label, enabled, checked, separator)."""
+        # The tray menu's entries: (id, label, enabled, checked, separator).
         menu = self._menu_object()
         if menu is None:
             return []
@@ -360,7 +359,7 @@ class Desktop:
                                   dbus_interface="com.canonical.dbusmenu")
 
     def open_menu(self):
-        """As a panel does when the user opens the tray menu: prepared, then opened."""
+        # As a panel does when the user opens the tray menu: prepared, then opened.
         self.status_line()
         self._menu_object().AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
         self._menu_event(0, "opened")
@@ -389,8 +388,8 @@ class Desktop:
         return result.stdout.strip()
 
     def hold_keyboard(self):
-        """Another client holding the whole keyboard, as an open menu does;
-        killing it lets go."""
+        # Another client holding the whole keyboard, as an open menu does;
+        # killing it lets go.
         return self._spawn([self.helper, "grab-keyboard"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
 
@@ -404,8 +403,8 @@ class Desktop:
 
 
 def run_script(script_globals, *paths):
-    """Runs a test script: sets its BINARY and each named path (HELPER, ...)
-    from --binary, --helper, ..., then hands the rest to unittest."""
+    # Runs a test script: sets its BINARY and each named path (HELPER, ...)
+    # from --binary, --helper, ..., then hands the rest to unittest.
     parser = argparse.ArgumentParser()
     for name in ("binary",) + paths:
         parser.add_argument("--" + name.replace("_", "-"), required=True)
@@ -416,8 +415,8 @@ def run_script(script_globals, *paths):
 
 
 def without_tray(desk):
-    """Leaves the desktop's notification server alone on its session bus: no
-    StatusNotifierWatcher, as on GNOME without its AppIndicator extension."""
+    # Leaves the desktop's notification server alone on its session bus: no
+    # StatusNotifierWatcher, as on GNOME without its AppIndicator extension.
     session = [process for process in desk.processes if process.args[2:3] == ["session"]][0]
     os.killpg(session.pid, signal.SIGTERM)
     session.wait(5)

@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""End-to-end tests of the cendrel binary on a private X server.
-
-    test_cendrel.py --binary PATH --helper PATH [unittest names...]
-"""
+# End-to-end tests of the cendrel binary on a private X server.
+#
+# test_cendrel.py --binary PATH --helper PATH [unittest names...]
 import contextlib
 import os
 import select
@@ -43,9 +42,9 @@ class CendrelEndToEnd(unittest.TestCase):
         self.assertTrue(desk.status_line().startswith("Idle — press "), desk.status_line())
 
     def failed_lock(self, desk, *touch, limit=5):
-        """Arms, touches, and gives the log lines of a lock that did not
-        happen (Xvfb cannot even switch the display off), once the owner has
-        been told, which must take no longer than `limit`."""
+        # Arms, touches, and gives the log lines of a lock that did not
+        # happen (Xvfb cannot even switch the display off), once the owner has
+        # been told, which must take no longer than `limit`.
         lines, told = len(desk.log_lines()), len(desk.notifications())
         desk.arm_and_touch(touch, lambda: len(desk.notifications()) > told, "a notification", limit)
         self.assertEqual(desk.notifications()[told:], [TOLD])

@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""End-to-end tests of the lock chain, with stand-in lockers on the test buses.
-
-    test_lock.py --binary PATH --helper PATH [unittest names...]
-"""
+# End-to-end tests of the lock chain, with stand-in lockers on the test buses.
+#
+# test_lock.py --binary PATH --helper PATH [unittest names...]
 import os
 import sys
 import time
@@ -26,8 +25,8 @@ class CendrelLock(unittest.TestCase):
         return Desktop(BINARY, HELPER, **options)
 
     def lock(self, desk, told):
-        """Arms, clicks, and gives the log lines of the lock once it is over:
-        the owner told, or the deadline passed without it."""
+        # Arms, clicks, and gives the log lines of the lock once it is over:
+        # the owner told, or the deadline passed without it.
         lines, notices = len(desk.log_lines()), len(desk.notifications())
         desk.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
         desk.xdotool("key", "super+alt+l")

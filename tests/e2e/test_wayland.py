@@ -1,13 +1,12 @@
 #!/usr/bin/python3
-"""End-to-end tests of the input watch in a Wayland session: the cendrel
-binary beside a headless sway 1.7, which offers org_kde_kwin_idle, with
-key presses from wtype and idle inhibitors from a helper client, or beside a
-headless mutter 43, which offers org.gnome.Mutter.IdleMonitor, with input
-through its RemoteDesktop session. The X server of the private desktop stands
-in for XWayland (the tray, the hot key).
-
-    test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
-"""
+# End-to-end tests of the input watch in a Wayland session: the cendrel
+# binary beside a headless sway 1.7, which offers org_kde_kwin_idle, with
+# key presses from wtype and idle inhibitors from a helper client, or beside a
+# headless mutter 43, which offers org.gnome.Mutter.IdleMonitor, with input
+# through its RemoteDesktop session. The X server of the private desktop stands
+# in for XWayland (the tray, the hot key).
+#
+#     test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
 import glob
 import os
 import re
@@ -37,8 +36,8 @@ SILENCED = "a program is keeping the screen awake, so input cannot be seen"
 
 
 def start_as_nobody(desk, name, argv, env):
-    """Starts a compositor as nobody (sway refuses root) on the desktop's
-    session bus, and points the desktop's WAYLAND_DISPLAY at its socket."""
+    # Starts a compositor as nobody (sway refuses root) on the desktop's
+    # session bus, and points the desktop's WAYLAND_DISPLAY at its socket.
     runtime = os.path.join(desk.dir, name)
     os.makedirs(runtime, mode=0o700)
     shutil.chown(runtime, "nobody", "nogroup")
@@ -108,18 +107,18 @@ class Sway:
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
 
     def press_shortcut(self):
-        """Alt+Super+L, which the sway configuration binds to `cendrel --toggle`."""
+        # Alt+Super+L, which the sway configuration binds to `cendrel --toggle`.
         self.type("-M", "alt", "-M", "logo", "l", "-m", "logo", "-m", "alt")
 
     def touch(self, kind):
-        """A key press (wtype), or a pointer motion, click or scroll."""
+        # A key press (wtype), or a pointer motion, click or scroll.
         if kind == "key":
             self.type("k")
         else:
             subprocess.run([WAYLAND_HELPER, kind], env=self.desk.env, check=True, timeout=10)
 
     def inhibit(self):
-        """A client holding an idle inhibitor until the returned process's stdin closes."""
+        # A client holding an idle inhibitor until the returned process's stdin closes.
         process = self.desk._spawn([WAYLAND_HELPER, "inhibit"], env=self.desk.env, stdin=subprocess.PIPE,
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         line = read_line(process.stdout, 10, "inhibitor")
