@@ -8,6 +8,7 @@
 # server and, when asked, screen savers, and a temporary home. Everything is
 # stopped and removed on exit. All waits poll a condition with a deadline.
 import argparse
+import contextlib
 import logging
 import os
 import select
@@ -69,15 +70,8 @@ def read_line(pipe, timeout, what):
 
 class Desktop:
     def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=()):
-        self.binary = binary
-        self.helper = helper
-        self.login1 = login1
-        self.screensaver = screensaver
-        self.preferences = preferences
-        self.processes = []
-        self.app = None
-        self._session = None
-        self._menu = None
+        self.binary, self.helper, self.login1, self.screensaver = binary, helper, login1, screensaver
+        self.preferences, self.processes, self.app, self._session, self._menu = preferences, [], None, None, None
 
     # -- setting up and tearing down -------------------------------------
 
@@ -96,17 +90,14 @@ class Desktop:
         self.runtime = os.path.join(self.dir, "run")
         os.makedirs(self.config)
         os.makedirs(self.runtime, mode=0o700)
-        self.stderr_path = os.path.join(self.dir, "cendrel.log")
-        self.lock_log = os.path.join(self.dir, "locks.log")
-        self.watcher_log = os.path.join(self.dir, "watcher.log")
-        self.notify_log = os.path.join(self.dir, "notifications.log")
+        self.stderr_path, self.lock_log, self.watcher_log, self.notify_log = (
+            os.path.join(self.dir, name) for name in ("cendrel.log", "locks.log", "watcher.log", "notifications.log"))
         for path in (self.stderr_path, self.lock_log, self.lock_log + ".names", self.watcher_log, self.notify_log,
                      self.notify_log + ".ids"):
             open(path, "w").close()
         if self.preferences is not None:
-            path = self.preferences_path
-            os.makedirs(os.path.dirname(path))
-            with open(path, "wb") as prefs:
+            os.makedirs(os.path.dirname(self.preferences_path))
+            with open(self.preferences_path, "wb") as prefs:
                 prefs.write(self.preferences)
 
         self.display = self._start_xvfb()
@@ -117,18 +108,11 @@ class Desktop:
                             + (["--screensaver", self.lock_log] if self.screensaver else [])
                             + [argument for saver in self.screensaver for argument in ("--saver", saver)])
 
-        env = {key: value for key, value in os.environ.items()
-               if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
-        env.update({
-            "DISPLAY": self.display,
-            "HOME": self.home,
-            "XDG_CONFIG_HOME": self.config,
-            "XDG_RUNTIME_DIR": self.runtime,
-            "DBUS_SYSTEM_BUS_ADDRESS": self.system_bus,
-            "DBUS_SESSION_BUS_ADDRESS": self.session_bus,
-            "XDG_DATA_DIRS": self._data_dirs(),
-        })
-        self.env = env
+        self.env = {key: value for key, value in os.environ.items()
+                    if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
+        self.env.update(DISPLAY=self.display, HOME=self.home, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.runtime,
+                        DBUS_SYSTEM_BUS_ADDRESS=self.system_bus, DBUS_SESSION_BUS_ADDRESS=self.session_bus,
+                        XDG_DATA_DIRS=self._data_dirs())
 
     def _data_dirs(self):
         # The system's, after the source tree's icons when the binary is not
@@ -214,20 +198,16 @@ class Desktop:
         # The program first (it has a session of its own too), then what it used.
         everything = ([self.app] if self.app else []) + list(reversed(self.processes))
         for process in everything:
-            if process.poll() is None:
-                try:
-                    os.killpg(process.pid, signal.SIGTERM)
-                except ProcessLookupError:
-                    pass
+            with contextlib.suppress(ProcessLookupError):
+                process.poll() is None and os.killpg(process.pid, signal.SIGTERM)
         for process in everything:
             try:
                 process.wait(5)
             except subprocess.TimeoutExpired:
                 os.killpg(process.pid, signal.SIGKILL)
                 process.wait()
-            for stream in (process.stdout, process.stderr):
-                if stream is not None:
-                    stream.close()
+            for stream in filter(None, (process.stdout, process.stderr)):
+                stream.close()
         if self._session is not None:
             self._session.close()
         if getattr(self, "dir", None):
@@ -326,17 +306,9 @@ class Desktop:
         if menu is None:
             return []
         _, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface="com.canonical.dbusmenu")
-        items = []
-        for child in layout[2]:
-            item_id, props = int(child[0]), child[1]
-            items.append({
-                "id": item_id,
-                "label": str(props.get("label", "")),
-                "enabled": bool(props.get("enabled", True)),
-                "checked": int(props.get("toggle-state", 0)) == 1,
-                "separator": str(props.get("type", "")) == "separator",
-            })
-        return items
+        return [{"id": int(item_id), "label": str(props.get("label", "")), "enabled": bool(props.get("enabled", True)),
+                 "checked": int(props.get("toggle-state", 0)) == 1, "separator": str(props.get("type", "")) == "separator"}
+                for item_id, props, _ in layout[2]]
 
     def status_line(self):
         # Qt may publish a rebuilt menu under a new object: look it up again
@@ -373,19 +345,16 @@ class Desktop:
 
     # -- input through XTEST -----------------------------------------------
 
-    def xdotool(self, *arguments):
-        subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=True,
-                       timeout=10)
+    def xdotool(self, *arguments, check=True):
+        return subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=check,
+                              timeout=10, capture_output=True, text=True).stdout
 
     def window_ids(self, name, visible=False):
-        arguments = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", "^%s$" % name]
-        result = subprocess.run(arguments, env=self.env, timeout=10, capture_output=True, text=True)
-        return result.stdout.split()
+        return self.xdotool("search", *(["--onlyvisible"] if visible else []), "--name", "^%s$" % name,
+                            check=False).split()
 
     def focused_window(self):
-        result = subprocess.run(["xdotool", "getwindowfocus"], env=self.env, timeout=10, capture_output=True,
-                                text=True)
-        return result.stdout.strip()
+        return self.xdotool("getwindowfocus", check=False).strip()
 
     def hold_keyboard(self):
         # Another client holding the whole keyboard, as an open menu does;
