@@ -66,37 +66,30 @@ def append(path, line):
 class Session(dbus.service.Object):
     def __init__(self, bus, log, mode):
         super().__init__(bus, "/org/freedesktop/login1/session/auto")
-        self.log = log
-        self.mode = mode
-        self.locked = False
+        self.log, self.mode, self.locked = log, mode, False
 
     @dbus.service.method(SESSION_IFACE, in_signature="", out_signature="")
     def Lock(self):
         if self.mode == "--refuse":
-            raise dbus.exceptions.DBusException(
-                "Interactive authentication required.",
-                name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
+            raise dbus.exceptions.DBusException("Interactive authentication required.",
+                                                name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
         append(self.log, "%.6f" % time.monotonic())
         self.locked = False
 
-        def lock_screen_up():
-            self.locked = self.mode != "--no-listener"
         # A locker's screen takes a moment to come up.
-        GLib.timeout_add(500, lock_screen_up)
+        GLib.timeout_add(500, lambda: setattr(self, "locked", self.mode != "--no-listener"))
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
         if (interface, name) != (SESSION_IFACE, "LockedHint"):
-            raise dbus.exceptions.DBusException("no such property",
-                                                name="org.freedesktop.DBus.Error.UnknownProperty")
+            raise dbus.exceptions.DBusException("no such", name="org.freedesktop.DBus.Error.UnknownProperty")
         return dbus.Boolean(self.locked)
 
 
 class Notifications(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/org/freedesktop/Notifications")
-        self.log = log
-        self.numbers = 0
+        self.log, self.numbers = log, 0
 
     @dbus.service.method("org.freedesktop.Notifications", in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
@@ -121,11 +114,8 @@ def screen_saver(bus, name, mode, log):
                 error(dbus.exceptions.DBusException("no", name="org.freedesktop.DBus.Error.AccessDenied"))
                 return
 
-            def answer():
-                self.active = mode != "inactive"
-                done()
             # A lock screen takes its time to come up; Lock answers once it is.
-            GLib.timeout_add(1500 if mode == "slow" else 0, answer)
+            GLib.timeout_add(1500 if mode == "slow" else 0, lambda: setattr(self, "active", mode != "inactive") or done())
 
         @dbus.service.method(name, in_signature="", out_signature="b")
         def GetActive(self):
@@ -137,8 +127,7 @@ def screen_saver(bus, name, mode, log):
 class Watcher(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/StatusNotifierWatcher")
-        self.log = log
-        self.items = []
+        self.log, self.items = log, []
 
     @dbus.service.method(WATCHER_IFACE, in_signature="s", out_signature="", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
@@ -151,11 +140,8 @@ class Watcher(dbus.service.Object):
         pass
 
     def properties(self):
-        return {
-            "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
-            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
-            "ProtocolVersion": dbus.Int32(0),
-        }
+        return {"RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
+                "IsStatusNotifierHostRegistered": dbus.Boolean(True), "ProtocolVersion": dbus.Int32(0)}
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
@@ -220,8 +206,7 @@ def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.bus.BusConnection(address)
     if role == "login1":
-        name = dbus.service.BusName("org.freedesktop.login1", bus)
-        service = Session(bus, log, (sys.argv[4:] or [None])[0])
+        name, service = dbus.service.BusName("org.freedesktop.login1", bus), Session(bus, log, (sys.argv[4:] or [None])[0])
     elif role == "notifications":
         name, service = dbus.service.BusName("org.freedesktop.Notifications", bus), Notifications(bus, log)
     elif role == "portal":
@@ -230,11 +215,9 @@ def main():
         name = (dbus.service.BusName("org.kde.StatusNotifierWatcher", bus),
                 dbus.service.BusName("org.freedesktop.Notifications", bus))
         service = (Watcher(bus, log), Notifications(bus, sys.argv[4]))
-        if "--screensaver" in sys.argv:
-            locks = sys.argv[sys.argv.index("--screensaver") + 1]
-            savers = [sys.argv[i + 1] for i, arg in enumerate(sys.argv) if arg == "--saver"]
-            for saver in savers:
-                service += screen_saver(bus, *saver.split(":"), locks)
+        for i, arg in enumerate(sys.argv):
+            if arg == "--saver":
+                service += screen_saver(bus, *sys.argv[i + 1].split(":"), sys.argv[sys.argv.index("--screensaver") + 1])
     print("ready", flush=True)
     GLib.MainLoop().run()
     del name, service
