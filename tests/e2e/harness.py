@@ -69,15 +69,18 @@ def read_line(pipe, timeout, what):
 
 
 class Desktop:
-    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=()):
+    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=(), launch=False):
         self.binary, self.helper, self.login1, self.screensaver = binary, helper, login1, screensaver
         self.preferences, self.processes, self.app, self._session, self._menu = preferences, [], None, None, None
+        self.launch_at_start = launch
 
     # -- setting up and tearing down -------------------------------------
 
     def __enter__(self):
         try:
             self._start()
+            if self.launch_at_start:
+                self.launch()
         except BaseException as error:
             self.__exit__(type(error), error, None)
             raise
@@ -165,11 +168,14 @@ class Desktop:
         return process, read_line(process.stdout, 15, "dbus-daemon")
 
     def _start_service(self, arguments):
-        process = self._spawn([PYTHON, os.path.join(HERE, "fake_services.py")] + arguments,
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        line = read_line(process.stdout, 15, "fake " + arguments[0])
-        if line != "ready":
-            raise AssertionError("fake %s said %r" % (arguments[0], line))
+        return self.start_helper([PYTHON, os.path.join(HERE, "fake_services.py")] + arguments, "ready")
+
+    def start_helper(self, argv, ready, env=None):
+        # A client that is doing its part once it says `ready`, until its stdin closes or it is killed.
+        process = self._spawn(argv, env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        line = read_line(process.stdout, 15, " ".join(argv[:2]))
+        if line != ready:
+            raise AssertionError("%s said %r" % (" ".join(argv[:2]), line))
         return process
 
     def restart_system_bus(self, login1="ok"):
@@ -363,12 +369,7 @@ class Desktop:
                            stderr=subprocess.DEVNULL)
 
     def hold_grab(self, keycode, modifiers):
-        process = self._spawn([self.helper, "grab", str(keycode), str(modifiers)], env=self.env,
-                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        line = read_line(process.stdout, 10, "grab helper")
-        if line != "grabbed":
-            raise AssertionError("grab helper said %r" % line)
-        return process
+        return self.start_helper([self.helper, "grab", str(keycode), str(modifiers)], "grabbed", self.env)
 
 
 def run_script(script_globals, *paths):

@@ -64,8 +64,7 @@ class CendrelEndToEnd(unittest.TestCase):
     # -- arming --------------------------------------------------------------
 
     def test_held_hot_key_arms_once_and_the_tray_names_each_state_icon(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             wait_for(lambda: desk.tray_property("IconName") == "cendrel-idle-symbolic", 5, "the idle icon's name")
             desk.xdotool("keydown", "super+alt+l")
             # Held past the server's auto-repeat delay (660 ms), so it repeats.
@@ -80,8 +79,7 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.lock_count(), 0)
 
     def test_input_in_the_grace_period_releases_modifiers_and_small_drift_do_not_lock(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             desk.xdotool("key", "super+alt+l")
             desk.wait_for_status("Arming…")
             desk.xdotool("mousemove", CENTRE[0] + 300, CENTRE[1] + 200)
@@ -105,8 +103,7 @@ class CendrelEndToEnd(unittest.TestCase):
     # -- each watched input locks exactly once -----------------------------
 
     def test_each_watched_input_locks_once(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             for touch in (["click", 1], ["click", 3], ["click", 5], ["key", "a"],
                           ["mousemove", CENTRE[0] + 40, CENTRE[1] + 40]):
                 with self.subTest(touch=touch):
@@ -116,8 +113,7 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.notifications(), [])
 
     def test_drift_locks_on_the_move_itself_on_a_warp_and_under_an_open_menu(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             # Armed a moment ago, so the first look for warps, two seconds after
             # arming, is far off: a Lock this soon came from the raw motion.
             desk.arm()
@@ -140,8 +136,7 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.close_menu()
 
     def test_hot_key_while_armed_disarms_without_lock_even_after_a_released_shift_or_with_num_lock_or_caps_lock_on(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             # What is pressed before arming, and while armed, before the hot key:
             # last, armed with Caps Lock on, and disarmed with Num Lock on too.
             for before, during in (([], []), ([], ["shift"]), ([], ["ctrl", "super"]), (["Num_Lock"], []),
@@ -164,8 +159,7 @@ class CendrelEndToEnd(unittest.TestCase):
         # Alt+Super and the key at Z's position, which types Y in a German
         # layout and W in a French one.
         prefs = b"[General]\nshortcut.keyCode=6\nshortcut.carbonModifiers=2304\n"
-        with self.desktop(preferences=prefs) as desk:
-            desk.launch()
+        with self.desktop(preferences=prefs, launch=True) as desk:
             self.assertIn("Arm Shortcut:  Alt+Super+Z", self.labels(desk))
             # The menu is built again at each change of state. Last, two layouts
             # with the second in use: the text follows the one in use.
@@ -181,8 +175,7 @@ class CendrelEndToEnd(unittest.TestCase):
     # -- the lock, its fallback and the notices -------------------------------
 
     def test_lock_falls_back_on_a_frozen_bus_or_refusing_or_missing_login1_and_tells_the_owner_in_one_notice(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             desk.freeze_system_bus()
             lines = self.failed_lock(desk, "click", 1, limit=1.6)
             # No screen saver answers either.
@@ -341,8 +334,7 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.hold_grab(X_KEYCODE_K, X_CONTROL_SHIFT).stdin.close()
 
     def test_recorder_takes_the_current_shortcut_and_its_panel_locks_on_input_while_armed(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             for touch in (["key", "a"], ["click", 1]):
                 desk.arm()  # leaves the pointer where the panel opens
                 self.open_panel(desk)
@@ -357,8 +349,7 @@ class CendrelEndToEnd(unittest.TestCase):
                 self.assertIn("shortcut.keyCode=37\n", stored.read())
 
     def test_tray_menu_entries_lock_now_launch_at_login_one_icon_and_quit(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             # What the core's menu says is the core's business; here, what a
             # host is told of it.
             items = desk.menu_items()

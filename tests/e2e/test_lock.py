@@ -43,8 +43,7 @@ class CendrelLock(unittest.TestCase):
         return desk.log_lines()[lines:]
 
     def test_screen_saver_that_answers_after_a_second_and_a_half_raises_no_alarm(self):
-        with self.desktop(login1=None, screensaver=["org.freedesktop.ScreenSaver:slow"]) as desk:
-            desk.launch()
+        with self.desktop(login1=None, screensaver=["org.freedesktop.ScreenSaver:slow"], launch=True) as desk:
             lines = self.lock(desk, told=False)
             # The others were asked while it took its time.
             self.assertEqual(lines[0], "Cendrel: could not reach login1, falling back")
@@ -62,8 +61,7 @@ class CendrelLock(unittest.TestCase):
             self.assertEqual(desk.screen_savers_asked(), SAVERS)
 
     def test_login_manager_whose_locked_hint_never_turns_true_gets_the_owner_told(self):
-        with self.desktop(login1="nolistener") as desk:
-            desk.launch()
+        with self.desktop(login1="nolistener", launch=True) as desk:
             lines = self.lock(desk, told=True)
             self.assertEqual(desk.lock_count(), 1)
             self.assertEqual(lines[:2], ["Cendrel: login1 Lock accepted, but nothing shows the screen locked; "

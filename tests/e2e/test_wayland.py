@@ -20,7 +20,7 @@ import unittest
 import dbus
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Desktop, read_line, run_script, wait_for  # noqa: E402
+from harness import Desktop, run_script, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -118,13 +118,7 @@ class Sway:
             subprocess.run([WAYLAND_HELPER, kind], env=self.desk.env, check=True, timeout=10)
 
     def inhibit(self):
-        # A client holding an idle inhibitor until the returned process's stdin closes.
-        process = self.desk._spawn([WAYLAND_HELPER, "inhibit"], env=self.desk.env, stdin=subprocess.PIPE,
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        line = read_line(process.stdout, 10, "inhibitor")
-        if line != "inhibiting":
-            raise AssertionError("inhibitor said %r" % line)
-        return process
+        return self.desk.start_helper([WAYLAND_HELPER, "inhibit"], "inhibiting", self.desk.env)  # holds an idle inhibitor
 
 
 class CendrelWayland(unittest.TestCase):
@@ -138,6 +132,11 @@ class CendrelWayland(unittest.TestCase):
         self.assertEqual(desk.log_lines(), ["Cendrel: Wayland session; input is watched through " + mechanism])
         return started
 
+    def locks_once(self, desk, locks, what):
+        wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after " + what)
+        time.sleep(QUIET)
+        self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), what)
+
     def test_under_mutter_a_key_or_motion_while_armed_locks_once(self):
         with Desktop(BINARY, HELPER) as desk:
             mutter = self.start(desk, Mutter, "org.gnome.Mutter.IdleMonitor")
@@ -145,9 +144,7 @@ class CendrelWayland(unittest.TestCase):
                 wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith("Arming…"), 5, "arming")
                 desk.wait_for_status(ARMED, timeout=GRACE + 5)
                 mutter.touch(kind)
-                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
-                time.sleep(QUIET)
-                self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), kind)
+                self.locks_once(desk, locks, kind)
 
     def arm(self, desk):
         self.verb(desk, "arm")
@@ -165,9 +162,7 @@ class CendrelWayland(unittest.TestCase):
                     time.sleep(PROBES)
                     self.assertEqual((desk.lock_count(), desk.status_line()), (0, ARMED), "untouched, it stays armed")
                 sway.touch(kind)
-                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
-                time.sleep(QUIET)
-                self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), kind)
+                self.locks_once(desk, locks, kind)
                 sway.touch(kind)
                 time.sleep(QUIET)
                 self.assertEqual(desk.lock_count(), locks + 1, "idle again: nothing watches")
@@ -182,9 +177,7 @@ class CendrelWayland(unittest.TestCase):
             desk.wait_for_status(ARMED, timeout=GRACE + 5)
             # The press is input, seen before the command it starts arrives.
             sway.press_shortcut()
-            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
-            time.sleep(QUIET)
-            self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (1, "Idle — "))
+            self.locks_once(desk, 0, "the shortcut")
 
     def test_portal_binds_the_stored_shortcut_its_trigger_is_shown_and_each_activation_toggles(self):
         with Desktop(BINARY, HELPER) as desk:
