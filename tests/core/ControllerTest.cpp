@@ -1,6 +1,7 @@
 #include "Fixture.h"
 #include "ScreenLock.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -10,6 +11,9 @@ namespace cendrel {
 namespace {
 
 using Titles = std::vector<std::string>;
+using Registered = std::vector<std::pair<std::uint32_t, Modifiers>>;
+using Preferences = decltype(SimPlatform::preferences);
+constexpr auto information = MenuEntry::Kind::information;
 
 TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
 {
@@ -23,8 +27,7 @@ TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
                       "Change Shortcut…", "---", "Launch at Login", "---", "Quit Cendrel"}));
     EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, ⌃K arms");
     EXPECT_EQ(sim.entry("Quit Cendrel")->keyEquivalent, "q");
-    EXPECT_EQ(sim.item.menu[0].kind, MenuEntry::Kind::information);
-    EXPECT_EQ(sim.item.menu[5].kind, MenuEntry::Kind::information);
+    EXPECT_EQ(std::tuple(sim.item.menu[0].kind, sim.item.menu[5].kind), std::tuple(information, information));
     EXPECT_FALSE(pressDefault());
     EXPECT_TRUE(press(40, {Modifier::control}));
 }
@@ -33,16 +36,13 @@ TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesTheItemFollowsAndQuitLeavesT
 {
     launch();
     pressDefault();
-    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
-    EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad");
-    EXPECT_EQ(toggleTitle(), "Disarm");
+    EXPECT_EQ(shown(), std::tuple(StatusIcon::arming, "Arming… take your hand off the trackpad", "Disarm"));
     pressDefault();
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     advance(5.0);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "the grace period was cancelled";
     armFully();
-    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
-    EXPECT_EQ(statusLine(), "● Armed — any input will lock");
+    EXPECT_EQ(shown(), std::tuple(StatusIcon::armed, "● Armed — any input will lock", "Disarm"));
     EXPECT_EQ(sim.item.toolTip, "Cendrel: armed");
     pressDefault();
     EXPECT_EQ(toggleTitle(), "Arm Now");
@@ -186,11 +186,10 @@ TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOne)
 {
     launch();
     sim.choose("Change Shortcut…");
-    EXPECT_TRUE(sim.panel.shown);
-    EXPECT_EQ(sim.panel.texts.title, "Set Lock Shortcut");
-    EXPECT_EQ(sim.panel.texts.hint, "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.");
-    EXPECT_EQ(sim.panel.current, "Current: ⌥⌘L");
-    EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
+    EXPECT_EQ(
+        std::tuple(sim.panel.shown, sim.panel.texts.title, sim.panel.texts.hint, sim.panel.current, sim.panel.prompt),
+        std::tuple(true, "Set Lock Shortcut", "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.", "Current: ⌥⌘L",
+                   "Press the new shortcut…"));
     EXPECT_EQ(sim.registered().size(), 1u) << "the menu still says the hot key arms";
     EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
     sim.pressKey({40, {}});
@@ -199,11 +198,9 @@ TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOne)
     EXPECT_TRUE(sim.panel.shown) << "Escape with Caps Lock is not a cancel";
     sim.pressKey({40, {Modifier::control, Modifier::capsLock}});
     EXPECT_FALSE(sim.panel.shown);
-    EXPECT_EQ(sim.preferences[Shortcut::keyCodeKey], 40);
-    EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x1000);
-    EXPECT_EQ(sim.registered(), (std::vector<std::pair<std::uint32_t, Modifiers>>{{40, {Modifier::control}}}));
-    EXPECT_EQ(statusLine(), "Idle — press ⌃K to arm");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌃K");
+    EXPECT_EQ(sim.preferences, (Preferences{{Shortcut::keyCodeKey, 40}, {Shortcut::carbonModifiersKey, 0x1000}}));
+    EXPECT_EQ(sim.registered(), (Registered{{40, {Modifier::control}}}));
+    EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]), std::tuple("Idle — press ⌃K to arm", "Arm Shortcut:  ⌃K"));
     EXPECT_FALSE(sim.pressKey({0, {Modifier::shift}})) << "keys pass again once recorded";
 }
 
@@ -287,11 +284,11 @@ TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsToldOnceAndShownNotActiveU
     launch();
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
     ASSERT_EQ(sim.notifications.size(), 1u);
-    EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::hotKey);
-    EXPECT_FALSE(sim.notifications[0].critical);
-    EXPECT_NE(sim.notifications[0].body.find("⌥⌘L"), std::string::npos);
-    EXPECT_EQ(statusLine(), "Idle — ⌥⌘L is not active, use Arm Now");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌥⌘L (not active)");
+    EXPECT_EQ(std::tuple(sim.notifications[0].subject, sim.notifications[0].critical,
+                         sim.notifications[0].body.find("⌥⌘L") != std::string::npos),
+              std::tuple(NoticeSubject::hotKey, false, true));
+    EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]),
+              std::tuple("Idle — ⌥⌘L is not active, use Arm Now", "Arm Shortcut:  ⌥⌘L (not active)"));
     for (int i = 0; i < 5; ++i) {
         sim.openMenu();
         sim.closeMenu();
@@ -413,28 +410,31 @@ TEST_F(ControllerTest, WhereTheOwnerBindsTheShortcutTheMenuAndRecorderSayHowOnTh
 
 TEST_F(ControllerTest, TheTriggerTheDesktopAssignsIsShownAndPressedAndAChangedShortcutIsBoundAnew)
 {
+    const auto tellDesktop = [this](const char* trigger) {
+        sim.desktopAnswer = {DesktopBinding::Outcome::assigned, trigger};
+        sim.tellDesktopAnswer();
+        sim.runLoop().runPending();
+    };
     sim.install(SystemFlavor::freedesktop, Desktop::kde);
     sim.desktopAnswer = {DesktopBinding::Outcome::assigned, "Meta+Alt+L"};
     launch();
-    EXPECT_EQ(statusLine(), "Idle — waiting for the desktop to bind the shortcut");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Alt+Super+L (waiting for the desktop)");
-    EXPECT_EQ(sim.registered(),
-              (std::vector<std::pair<std::uint32_t, Modifiers>>{{37, {Modifier::command, Modifier::option}}}));
+    EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]),
+              std::tuple("Idle — waiting for the desktop to bind the shortcut",
+                         "Arm Shortcut:  Alt+Super+L (waiting for the desktop)"));
+    EXPECT_EQ(sim.registered(), (Registered{{37, {Modifier::command, Modifier::option}}}));
     EXPECT_FALSE(pressDefault()) << "bound only once the desktop answers";
-    EXPECT_EQ(statusLine(), "Idle — press Meta+Alt+L to arm");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Meta+Alt+L");
-    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, Meta+Alt+L arms");
+    EXPECT_EQ(
+        std::tuple(statusLine(), sim.titles()[5], sim.item.toolTip),
+        std::tuple("Idle — press Meta+Alt+L to arm", "Arm Shortcut:  Meta+Alt+L", "Cendrel: idle, Meta+Alt+L arms"));
     EXPECT_TRUE(pressDefault());
     EXPECT_EQ(sim.item.icon, StatusIcon::arming);
     pressDefault();
-    sim.desktopAnswer->text = "Ctrl+F9";
-    sim.tellDesktopAnswer();
-    sim.runLoop().runPending();
+    tellDesktop("Ctrl+F9");
     EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Ctrl+F9") << "changed in the desktop's settings";
     sim.choose("Change Shortcut…");
     sim.pressKey({40, {Modifier::control}});
     EXPECT_FALSE(sim.panel.shown);
-    EXPECT_EQ(sim.registered(), (std::vector<std::pair<std::uint32_t, Modifiers>>{{40, {Modifier::control}}}));
+    EXPECT_EQ(sim.registered(), (Registered{{40, {Modifier::control}}}));
     EXPECT_EQ(statusLine(), "Idle — waiting for the desktop to bind the shortcut");
     sim.desktopAnswer = {DesktopBinding::Outcome::refused, "(response 1)"};
     sim.runLoop().runPending();
@@ -448,13 +448,9 @@ TEST_F(ControllerTest, TheTriggerTheDesktopAssignsIsShownAndPressedAndAChangedSh
     sim.choose("Change Shortcut…");
     EXPECT_EQ(sim.panel.hint, "the desktop's keyboard shortcut settings: Ctrl+K running cendrel --toggle");
     sim.pressKey({53, {}});
-    sim.desktopAnswer = {DesktopBinding::Outcome::assigned, ""};
-    sim.tellDesktopAnswer();
-    sim.runLoop().runPending();
+    tellDesktop("");
     EXPECT_EQ(statusLine(), "Idle — use Arm Now, or a shortcut bound to cendrel --toggle") << "bound to no trigger";
-    sim.desktopAnswer->text = "Ctrl+K";
-    sim.tellDesktopAnswer();
-    sim.runLoop().runPending();
+    tellDesktop("Ctrl+K");
     sim.choose("Change Shortcut…");
     EXPECT_EQ(sim.panel.hint, "Use at least one modifier (Ctrl Alt Shift Super). Esc to cancel.");
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 namespace cendrel {
 
@@ -46,6 +47,8 @@ protected:
     }
     std::string statusLine() const { return sim.titles().at(0); }
     std::string toggleTitle() const { return sim.titles().at(2); }
+    // What the status item shows: its icon, status line and toggle entry.
+    auto shown() const { return std::tuple(sim.item.icon, statusLine(), toggleTitle()); }
     // The user presses a combination anywhere; true when it was our hot key.
     bool press(std::uint32_t keyCode, Modifiers modifiers)
     {
