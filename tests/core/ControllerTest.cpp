@@ -69,10 +69,7 @@ TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
         sim.log.clear();
         const int before = sim.touches;
         sim.onLock = [&] { EXPECT_EQ(sim.touches, before) << "no status item, panel or hot-key call first"; };
-        if (toThePanel)
-            sim.pressKey({40, {Modifier::control}});
-        else
-            sim.sendInput();
+        toThePanel ? sim.pressKey({40, {Modifier::control}}) : sim.sendInput();
         EXPECT_EQ(sim.item.icon, StatusIcon::idle);
         EXPECT_FALSE(sim.panel.shown) << "whoever touched must not change the shortcut";
         EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"session", "display off"}));
@@ -210,23 +207,18 @@ TEST_F(ControllerTest, TheHotKeyIntoTheRecorderIsCapturedWhenIdleAndDisarmsOther
     // Through the hot key, or as a key press to a panel that holds the
     // keyboard; while arming, then armed.
     for (int run = 0; run < 4; ++run) {
-        const bool throughPanel = run % 2 == 1;
+        const auto hotKey = [&] {
+            return run % 2 == 1 ? sim.pressKey({37, {Modifier::command, Modifier::option}}) : pressDefault();
+        };
         sim.choose("Change Shortcut…");
         sim.choose("Arm Now");
         advance(run < 2 ? 1.0 : 2.0);
-        if (throughPanel)
-            sim.pressKey({37, {Modifier::command, Modifier::option}});
-        else
-            pressDefault();
-        EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-        EXPECT_EQ(locks(), 0u);
-        EXPECT_TRUE(sim.panel.shown) << "still recording";
-        if (throughPanel)
-            sim.pressKey({37, {Modifier::command, Modifier::option}});
-        else
-            pressDefault();
-        EXPECT_FALSE(sim.panel.shown) << "captured: the same shortcut again";
-        EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "not armed";
+        hotKey();
+        EXPECT_EQ(std::tuple(sim.item.icon, locks(), sim.panel.shown), std::tuple(StatusIcon::idle, 0u, true))
+            << "still recording";
+        hotKey();
+        EXPECT_EQ(std::tuple(sim.item.icon, sim.panel.shown), std::tuple(StatusIcon::idle, false))
+            << "captured the same shortcut again, not armed";
         EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x900);
     }
 }
@@ -238,10 +230,7 @@ TEST_F(ControllerTest, CancelAndCloseRestoreTheOldHotKey)
         sim.choose("Change Shortcut…");
         EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
         sim.pressKey({40, {}});
-        if (escape)
-            sim.pressKey({53, {}});
-        else
-            sim.clickPanelCloseButton();
+        escape ? (void)sim.pressKey({53, {}}) : sim.clickPanelCloseButton();
         EXPECT_FALSE(sim.panel.shown);
         EXPECT_TRUE(pressDefault());
         pressDefault();

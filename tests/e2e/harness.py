@@ -11,6 +11,7 @@ import argparse
 import contextlib
 import logging
 import os
+from pathlib import Path
 import select
 import shutil
 import signal
@@ -100,8 +101,7 @@ class Desktop:
             open(path, "w").close()
         if self.preferences is not None:
             os.makedirs(os.path.dirname(self.preferences_path))
-            with open(self.preferences_path, "wb") as prefs:
-                prefs.write(self.preferences)
+            Path(self.preferences_path).write_bytes(self.preferences)
 
         self.display = self._start_xvfb()
         self.restart_system_bus(self.login1)
@@ -161,8 +161,7 @@ class Desktop:
     def _start_bus(self, kind):
         socket = os.path.join(self.dir, kind + "_bus")
         conf = os.path.join(self.dir, kind + "-bus.conf")
-        with open(conf, "w") as out:
-            out.write(BUS_CONFIG.format(kind=kind, socket=socket))
+        Path(conf).write_text(BUS_CONFIG.format(kind=kind, socket=socket))
         process = self._spawn(["dbus-daemon", "--config-file=" + conf, "--nofork", "--print-address=1"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         return process, read_line(process.stdout, 15, "dbus-daemon")
@@ -245,29 +244,24 @@ class Desktop:
         return self.app.wait(10)
 
     def log(self):
-        with open(self.stderr_path, encoding="utf-8", errors="replace") as text:
-            return text.read()
+        return Path(self.stderr_path).read_text(encoding="utf-8", errors="replace")
 
     def log_lines(self):
         return [line for line in self.log().splitlines() if line.startswith("Cendrel: ")]
 
     def lock_count(self):
-        with open(self.lock_log) as text:
-            return len(text.read().split())
+        return len(Path(self.lock_log).read_text().split())
 
     def screen_savers_asked(self):
         # The names of the screen savers whose Lock was called, in order.
-        with open(self.lock_log + ".names") as text:
-            return text.read().split()
+        return Path(self.lock_log + ".names").read_text().split()
 
     def notifications(self):
-        with open(self.notify_log) as text:
-            return text.read().splitlines()
+        return Path(self.notify_log).read_text().splitlines()
 
     def notification_numbers(self):
         # Per notification: [number, replaced number, icon, urgency, desktop entry].
-        with open(self.notify_log + ".ids") as text:
-            return [line.split() for line in text.read().splitlines()]
+        return [line.split() for line in Path(self.notify_log + ".ids").read_text().splitlines()]
 
     def arm(self):
         # The pointer at rest in the middle, the default hot key, the grace period out.
@@ -290,8 +284,7 @@ class Desktop:
         return self._session
 
     def _item_name(self):
-        with open(self.watcher_log) as text:
-            entries = text.read().split()
+        entries = Path(self.watcher_log).read_text().split()
         return entries[-2] if entries else None
 
     def _menu_object(self):

@@ -4,6 +4,7 @@
 # test_cendrel.py --binary PATH --helper PATH [unittest names...]
 import contextlib
 import os
+from pathlib import Path
 import select
 import subprocess
 import sys
@@ -315,8 +316,7 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.wait_for_status("Arming…")
             desk.xdotool("key", "ctrl+shift+k")
             desk.wait_for_status("Idle — press Ctrl+Shift+K to arm")
-            with open(desk.preferences_path, "rb") as stored:
-                self.assertEqual(stored.read(), prefs)
+            self.assertEqual(Path(desk.preferences_path).read_bytes(), prefs)
             os.remove(desk.preferences_path)
             os.mkdir(desk.preferences_path)  # nothing can be stored there
             self.open_panel(desk)
@@ -345,8 +345,7 @@ class CendrelEndToEnd(unittest.TestCase):
             self.panel_closes(desk)
             time.sleep(QUIET)
             self.assertTrue(desk.status_line().startswith("Idle — press Alt+Super+L"), desk.status_line())
-            with open(desk.preferences_path) as stored:
-                self.assertIn("shortcut.keyCode=37\n", stored.read())
+            self.assertIn("shortcut.keyCode=37\n", Path(desk.preferences_path).read_text())
 
     def test_tray_menu_entries_lock_now_launch_at_login_one_icon_and_quit(self):
         with self.desktop(launch=True) as desk:
@@ -373,8 +372,7 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.click_menu("Launch at Login")
             wait_for(lambda: not os.path.exists(entry), 5, "the entry to go")
             wait_for(lambda: not desk.menu_item("Launch at Login")["checked"], 5, "the check mark to go")
-            with open(desk.watcher_log) as registered:
-                self.assertEqual(len(registered.readlines()), 1, "one icon")
+            self.assertEqual(len(Path(desk.watcher_log).read_text().splitlines()), 1, "one icon")
             self.assertEqual(desk.quit(), 0)
 
 

@@ -3,6 +3,7 @@
 #
 # test_lock.py --binary PATH --helper PATH [unittest names...]
 import os
+from pathlib import Path
 import sys
 import time
 import unittest
@@ -71,30 +72,22 @@ class CendrelLock(unittest.TestCase):
     def test_lock_command_from_the_preferences_file_is_run_without_a_shell(self):
         with self.desktop(login1=None) as desk:
             script, arguments, status = (os.path.join(desk.dir, name) for name in ("locker", "arguments", "status"))
-            with open(script, "w") as out:
-                out.write('#!/bin/sh\nprintf "%%s\\n" "$@" > %s\necho 1 >> %s\nexit "$(cat %s)"\n'
-                          % (arguments, desk.lock_log, status))
+            Path(script).write_text('#!/bin/sh\nprintf "%%s\\n" "$@" > %s\necho 1 >> %s\nexit "$(cat %s)"\n'
+                                    % (arguments, desk.lock_log, status))
             os.chmod(script, 0o755)
-            with open(status, "w") as out:
-                out.write("0\n")
+            Path(status).write_text("0\n")
             os.makedirs(os.path.dirname(desk.preferences_path))
-            with open(desk.preferences_path, "w") as prefs:
-                prefs.write("[General]\nlock.command=\"%s 'two words' $HOME;x\"\n" % script)
+            Path(desk.preferences_path).write_text("[General]\nlock.command=\"%s 'two words' $HOME;x\"\n" % script)
             desk.launch()
             self.lock(desk, told=False)
-            with open(arguments) as text:
-                self.assertEqual(text.read().splitlines(), ["two words", "$HOME;x"])
-            with open(status, "w") as out:
-                out.write("3\n")
+            self.assertEqual(Path(arguments).read_text().splitlines(), ["two words", "$HOME;x"])
+            Path(status).write_text("3\n")
             lines = self.lock(desk, told=True)
             self.assertIn("Cendrel: the lock command failed, falling back", lines)
 
     def test_locker_that_holds_the_keyboard_and_never_exits_is_evidence(self):
-        with self.desktop(login1=None) as desk:
-            os.makedirs(os.path.dirname(desk.preferences_path))
-            with open(desk.preferences_path, "w") as prefs:
-                prefs.write("[General]\nlock.command=%s grab-keyboard\n" % HELPER)
-            desk.launch()
+        prefs = ("[General]\nlock.command=%s grab-keyboard\n" % HELPER).encode()
+        with self.desktop(login1=None, preferences=prefs, launch=True) as desk:
             self.lock(desk, told=False)
 
 

@@ -9,6 +9,7 @@
 #     test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
 import glob
 import os
+from pathlib import Path
 import re
 import shutil
 import signal
@@ -86,8 +87,7 @@ class Sway:
 
         def argv(runtime):
             config = os.path.join(runtime, "config")
-            with open(config, "w") as text:
-                text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
+            Path(config).write_text("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
             return ["sway", "-d", "-c", config]
 
         self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
@@ -100,8 +100,7 @@ class Sway:
     # outputs (wlroots 0.15) refuse to be disabled, so what it was asked, in
     # its debug log, is what can be seen.
     def power(self):
-        with open(os.path.join(self.desk.dir, "sway.log")) as log:
-            return re.findall(r"Turning (on|off) output", log.read())[-1]
+        return re.findall(r"Turning (on|off) output", Path(self.desk.dir, "sway.log").read_text())[-1]
 
     def type(self, *arguments):
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
@@ -186,8 +185,7 @@ class CendrelWayland(unittest.TestCase):
             self.start(desk)
             desk.wait_for_status("Idle — press ALT+LOGO+l (assigned) to arm")
             self.assertEqual(desk.menu_items()[5]["label"], "Arm Shortcut:  ALT+LOGO+l (assigned)")
-            with open(triggers) as text:
-                self.assertEqual(text.read(), "ALT+LOGO+l\n")
+            self.assertEqual(Path(triggers).read_text(), "ALT+LOGO+l\n")
             portal = desk._bus().get_object("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop")
             for status in ("Arming…", "Idle — press"):
                 portal.Press(dbus_interface="org.cendrel.Test")
@@ -200,8 +198,7 @@ class CendrelWayland(unittest.TestCase):
         stand_ins = os.path.join(desk.dir, "bin")
         os.makedirs(stand_ins)
         for name in lockers:
-            with open(os.path.join(stand_ins, name), "w") as script:
-                script.write('#!/bin/sh\necho "${0##*/} $*" >> %s/ran\n' % desk.dir)
+            Path(stand_ins, name).write_text('#!/bin/sh\necho "${0##*/} $*" >> %s/ran\n' % desk.dir)
             os.chmod(os.path.join(stand_ins, name), 0o755)
         desk.env["PATH"] = stand_ins + ":" + desk.env["PATH"]
         shown = self.start(desk, compositor, mechanism)
@@ -214,8 +211,7 @@ class CendrelWayland(unittest.TestCase):
         with Desktop(BINARY, HELPER, login1="nolistener") as desk:
             self.lock_by_touch(desk, ["swaylock", "hyprlock"])
             time.sleep(DEADLINE + QUIET)  # nothing must come, however late
-            with open(os.path.join(desk.dir, "ran")) as ran:
-                self.assertEqual(ran.read().splitlines(), ["swaylock -f"])
+            self.assertEqual(Path(desk.dir, "ran").read_text().splitlines(), ["swaylock -f"])
             self.assertEqual((desk.lock_count(), desk.notifications()), (1, []))
 
     def test_without_a_locker_the_owner_is_told_and_the_display_is_off_until_the_next_touch(self):
