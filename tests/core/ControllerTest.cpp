@@ -88,9 +88,7 @@ TEST_F(ControllerTest, LockScreenNowLocksFirstThenDisarmsInEveryState)
     pressDefault();
     sim.onLock = [this] { EXPECT_EQ(sim.item.icon, StatusIcon::arming) << "the lock comes first"; };
     ASSERT_TRUE(sim.choose("Lock Screen Now"));
-    EXPECT_EQ(locks(), 2u);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    EXPECT_EQ(sim.watches, 0);
+    EXPECT_EQ(std::tuple(locks(), sim.item.icon, sim.watches), std::tuple(2u, StatusIcon::idle, 0));
 }
 
 TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)
@@ -99,8 +97,7 @@ TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)
     armFully();
     sim.onLock = [this] { EXPECT_FALSE(sim.item.open); };
     EXPECT_FALSE(sim.openMenu());
-    EXPECT_EQ(locks(), 1u);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(std::tuple(locks(), sim.item.icon), std::tuple(1u, StatusIcon::idle));
     // Opened while arming, it holds the grace period instead.
     pressDefault();
     EXPECT_TRUE(sim.openMenu());

@@ -26,6 +26,12 @@ protected:
     }
 
     void advance(double seconds) { sim.runLoop().advance(Seconds{seconds}); }
+    // The first notice: its subject, urgency, title and body.
+    auto firstNotice() const
+    {
+        const Notice& notice = sim.notifications.at(0);
+        return std::tuple(notice.subject, notice.critical, notice.title, notice.body);
+    }
 
     SimPlatform sim;
 };

@@ -91,8 +91,8 @@ TEST_F(ScreenLockTest, EveryLockerIsAskedInOrderAndTheDisplayOffAloneIsTold)
     lines.insert(lines.end(), {"Cendrel: could not start xdg-screensaver lock, falling back", onlyDisplayOff});
     EXPECT_EQ(sim.log, lines);
     ASSERT_EQ(sim.notifications.size(), 1u);
-    EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::screenLock);
-    EXPECT_TRUE(sim.notifications[0].critical);
+    EXPECT_EQ(std::tuple(sim.notifications[0].subject, sim.notifications[0].critical),
+              std::tuple(NoticeSubject::screenLock, true));
 }
 
 TEST_F(ScreenLockTest, NoDisplayOffEitherIsToldEvenOnMacOS)
