@@ -89,9 +89,8 @@ class Desktop:
 
     def _start(self):
         self.dir = tempfile.mkdtemp(prefix="cendrel-e2e-")
-        self.home = os.path.join(self.dir, "home")
+        self.home, self.runtime = os.path.join(self.dir, "home"), os.path.join(self.dir, "run")
         self.config = os.path.join(self.home, ".config")
-        self.runtime = os.path.join(self.dir, "run")
         os.makedirs(self.config)
         os.makedirs(self.runtime, mode=0o700)
         self.stderr_path, self.lock_log, self.watcher_log, self.notify_log = (
@@ -265,8 +264,7 @@ class Desktop:
 
     def arm(self):
         # The pointer at rest in the middle, the default hot key, the grace period out.
-        self.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
-        self.xdotool("key", "super+alt+l")
+        self.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2, "key", "super+alt+l")
         self.wait_for_status("Arming…")
         self.wait_for_status("● Armed — any input will lock", timeout=7)
 
@@ -279,8 +277,7 @@ class Desktop:
     # -- the tray menu, as a StatusNotifierItem host sees it ---------------
 
     def _bus(self):
-        if self._session is None:
-            self._session = dbus.bus.BusConnection(self.session_bus)
+        self._session = self._session or dbus.bus.BusConnection(self.session_bus)
         return self._session
 
     def _item_name(self):

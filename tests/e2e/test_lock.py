@@ -9,7 +9,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import SCREEN, Desktop, run_script, wait_for  # noqa: E402
+from harness import Desktop, run_script, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -29,9 +29,7 @@ class CendrelLock(unittest.TestCase):
         # Arms, clicks, and gives the log lines of the lock once it is over:
         # the owner told, or the deadline passed without it.
         lines, notices = len(desk.log_lines()), len(desk.notifications())
-        desk.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
-        desk.xdotool("key", "super+alt+l")
-        desk.wait_for_status("● Armed — any input will lock", timeout=7)
+        desk.arm()
         desk.xdotool("click", 1)
         if told:
             wait_for(lambda: len(desk.notifications()) > notices, DEADLINE + 3, "the owner told")
@@ -52,8 +50,7 @@ class CendrelLock(unittest.TestCase):
 
     def test_each_screen_saver_name_is_asked_in_turn(self):
         with self.desktop(login1="refuse", screensaver=[SAVERS[0] + ":inactive", SAVERS[1] + ":refuse",
-                                                        SAVERS[2] + ":refuse", SAVERS[3] + ":lock"]) as desk:
-            desk.launch()
+                                                        SAVERS[2] + ":refuse", SAVERS[3] + ":lock"], launch=True) as desk:
             self.assertEqual(self.lock(desk, told=False),
                              ["Cendrel: login1 Lock failed, falling back",
                               "Cendrel: screen saver Lock accepted, but nothing shows the screen locked; going on",

@@ -54,8 +54,7 @@ TEST(MacLockStepsTest, LoginFrameworkIsOpenedLookedUpCalledAndClosed)
     const Row rows[] = {
         {true, true, {open, "look up SACLockScreenImmediate", "call", "close"}, LockReport::Outcome::locked},
         {true, false, {open, "look up SACLockScreenImmediate", "close"}, LockReport::Outcome::failed},
-        {false, true, {open}, std::nullopt},
-    };
+        {false, true, {open}, std::nullopt}};
     for (const Row& row : rows) {
         Recorder recorder;
         recorder.hasLibrary = row.hasLibrary;
