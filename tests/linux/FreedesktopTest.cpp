@@ -144,8 +144,7 @@ TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
 
 TEST(TrayStatusBarTest, MenuWeCannotSeeClosesAfterTheLimitButOurOwnPopupStaysOpen)
 {
-    int opened = 0;
-    int closed = 0;
+    int opened = 0, closed = 0;
     auto item = TrayStatusBar(20ms).makeStatusItem({[&] { return ++opened > 0; }, [&] { ++closed; }});
     QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
     item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
@@ -219,8 +218,7 @@ TEST(QtRecorderPanelTest, EveryLineReadsOnLightAndDarkWindows)
 TEST(QtRunLoopTest, TimersStopWhenReleasedEvenFromInsideTheirOwnBlock)
 {
     QtRunLoop loop;
-    int repeats = 0;
-    int next = 0;
+    int repeats = 0, next = 0;
     std::unique_ptr<Timer> repeating = loop.scheduleTimer(Seconds(0.001), true, [&] {
         ++repeats;
         repeating.reset();

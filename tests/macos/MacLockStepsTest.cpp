@@ -11,12 +11,10 @@ namespace {
 
 // Records each call; the handles are the addresses of its two fields.
 struct Recorder {
-    bool hasLibrary = true;
-    bool hasFunction = true;
+    bool hasLibrary = true, hasFunction = true;
     bool starts = true;
     std::vector<std::string> calls;
-    int library = 0;
-    int function = 0;
+    int library = 0, function = 0;
 
     MacLockCalls make()
     {

@@ -16,8 +16,7 @@ TEST(MacHotKeyPresses, OnlyOurIdIsPostedAndTheNewestLiveRegistrationGetsIt)
     std::deque<std::function<void()>> queue;
     auto presses = std::make_shared<HotKeyPresses>([&](std::function<void()> work) { queue.push_back(work); });
     std::vector<std::string> calls;
-    int first = 0;
-    int second = 0;
+    int first = 0, second = 0;
     presses->add(&first, [&] { calls.push_back("first"); });
     presses->add(&second, [&] { calls.push_back("second"); });
     presses->pressed(0);
