@@ -51,8 +51,7 @@ TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesTheItemFollowsAndQuitLeavesT
     pressDefault();
     sim.choose("Quit Cendrel");
     EXPECT_TRUE(sim.terminated);
-    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
-    EXPECT_EQ(locks(), 0u);
+    EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::arming, 0u));
 }
 
 TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
@@ -134,8 +133,7 @@ TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAStaleReleaseAndTheEntryCho
     advance(3.0);
     ASSERT_TRUE(sim.choose("Disarm"));
     advance(3.0);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    EXPECT_EQ(locks(), 0u);
+    EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::idle, 0u));
 }
 
 TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
@@ -150,8 +148,7 @@ TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
     advance(0.5);
     sim.entry("Arm Now")->action();
     advance(3.0);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    EXPECT_EQ(locks(), 1u);
+    EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::idle, 1u));
     // A later, separate choice arms as usual, and so does one from a menu
     // opened after the lock, however soon.
     sim.choose("Arm Now");

@@ -142,19 +142,12 @@ class Desktop:
                          "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                         stderr=log)
         os.close(write_end)
-        # Xvfb writes the number and the newline separately: read up to the
-        # newline, or it dies writing into a closed pipe.
-        number = b""
-        deadline = time.monotonic() + 15
-        try:
-            while not number.endswith(b"\n"):
-                ready, _, _ = select.select([read_end], [], [], max(0, deadline - time.monotonic()))
-                chunk = os.read(read_end, 64) if ready else b""
-                if not chunk:
-                    raise Timeout("Xvfb did not start")
-                number += chunk
-        finally:
-            os.close(read_end)
+        # Xvfb writes the number and the newline separately, at once: read up
+        # to the newline, or it dies writing into a closed pipe.
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline() if select.select([pipe], [], [], 15)[0] else b""
+        if not number.endswith(b"\n"):
+            raise Timeout("Xvfb did not start")
         return ":" + number.decode().strip()
 
     def _start_bus(self, kind):
@@ -259,8 +252,8 @@ class Desktop:
         return Path(self.notify_log).read_text().splitlines()
 
     def notification_numbers(self):
-        # Per notification: [number, replaced number, icon, urgency, desktop entry].
-        return [line.split() for line in Path(self.notify_log + ".ids").read_text().splitlines()]
+        # Per notification: "number replaced-number icon urgency desktop-entry".
+        return Path(self.notify_log + ".ids").read_text().splitlines()
 
     def arm(self):
         # The pointer at rest in the middle, the default hot key, the grace period out.

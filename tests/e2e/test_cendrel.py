@@ -67,10 +67,8 @@ class CendrelEndToEnd(unittest.TestCase):
     def test_held_hot_key_arms_once_and_the_tray_names_each_state_icon(self):
         with self.desktop(launch=True) as desk:
             wait_for(lambda: desk.tray_property("IconName") == "cendrel-idle-symbolic", 5, "the idle icon's name")
-            desk.xdotool("keydown", "super+alt+l")
             # Held past the server's auto-repeat delay (660 ms), so it repeats.
-            time.sleep(1.2)
-            desk.xdotool("keyup", "super+alt+l")
+            desk.xdotool("keydown", "super+alt+l", "sleep", 1.2, "keyup", "super+alt+l")
             self.assertTrue(desk.status_line().startswith("Arming… take your hand off"), desk.status_line())
             wait_for(lambda: desk.tray_property("IconName") == "cendrel-arming-symbolic", 5, "the arming icon")
             desk.wait_for_status("● Armed — any input will lock", timeout=GRACE + 5)
@@ -83,15 +81,11 @@ class CendrelEndToEnd(unittest.TestCase):
         with self.desktop(launch=True) as desk:
             desk.xdotool("key", "super+alt+l")
             desk.wait_for_status("Arming…")
-            desk.xdotool("mousemove", CENTRE[0] + 300, CENTRE[1] + 200)
-            desk.xdotool("click", 3)
-            desk.xdotool("keydown", "a", "mousedown", 1)
+            desk.xdotool("mousemove", CENTRE[0] + 300, CENTRE[1] + 200, "click", 3, "keydown", "a", "mousedown", 1)
             desk.wait_for_status("● Armed", timeout=GRACE + 5)
             # Released once armed: releases are no input. The baseline is where
             # the pointer rests at the end of the grace period.
-            desk.xdotool("keyup", "a", "mouseup", 1)
-            for modifier in ("shift", "ctrl", "alt", "super", "Caps_Lock", "Caps_Lock"):
-                desk.xdotool("key", modifier)
+            desk.xdotool("keyup", "a", "mouseup", 1, "key", "shift", "ctrl", "alt", "super", "Caps_Lock", "Caps_Lock")
             # XTEST moves, as a hand on a mouse makes: 42.4 points from the
             # baseline, under the 45.3 allowed (3 % of 1280x800's diagonal).
             desk.xdotool("mousemove_relative", "--", 30, -30)
@@ -192,10 +186,8 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.notifications()[-1].split("|")[1], "Cendrel is already running")
             # number, number replaced, icon, urgency, desktop entry: notices of
             # one subject replace each other; only the unlocked screen is critical.
-            self.assertEqual(desk.notification_numbers(), [["1", "0", "cendrel", "2", "cendrel"],
-                                                           ["1", "1", "cendrel", "2", "cendrel"],
-                                                           ["1", "1", "cendrel", "2", "cendrel"],
-                                                           ["4", "0", "cendrel", "1", "cendrel"]])
+            self.assertEqual(desk.notification_numbers(), ["1 0 cendrel 2 cendrel", "1 1 cendrel 2 cendrel",
+                                                           "1 1 cendrel 2 cendrel", "4 0 cendrel 1 cendrel"])
             desk.restart_system_bus()
             desk.arm()
             self.assert_locks_once(desk, "click", 1)
@@ -362,12 +354,10 @@ class CendrelEndToEnd(unittest.TestCase):
             wait_for(lambda: os.path.exists(entry), 5, "the autostart entry")
             # Installed, a copy of the package's desktop entry; else the path.
             installed = os.path.join(os.path.dirname(BINARY), "..", "share", "applications", "cendrel.desktop")
-            with open(entry) as text:
-                if os.path.exists(installed):
-                    with open(installed) as original:
-                        self.assertEqual(text.read(), original.read())
-                else:
-                    self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), text.read())
+            if os.path.exists(installed):
+                self.assertEqual(Path(entry).read_text(), Path(installed).read_text())
+            else:
+                self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), Path(entry).read_text())
             wait_for(lambda: desk.menu_item("Launch at Login")["checked"], 5, "the check mark")
             desk.click_menu("Launch at Login")
             wait_for(lambda: not os.path.exists(entry), 5, "the entry to go")
