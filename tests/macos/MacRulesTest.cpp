@@ -55,12 +55,12 @@ TEST_P(MacKeyWatchTest, KeysAreVisibleOnlyTrustedAndWithoutSecureInputAndTheTrus
     EXPECT_EQ(asked, c.trusted ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MacKeyWatchTest,
-                         ::testing::ValuesIn(std::vector<KeyWatchCase>{{true, false, false, true},
-                                                                       {true, false, true, false},
-                                                                       {false, false, false, false},
-                                                                       {false, true, false, true},
-                                                                       {false, true, true, false}}));
+const KeyWatchCase keyWatchCases[] = {{true, false, false, true},
+                                      {true, false, true, false},
+                                      {false, false, false, false},
+                                      {false, true, false, true},
+                                      {false, true, true, false}};
+INSTANTIATE_TEST_SUITE_P(Cases, MacKeyWatchTest, ::testing::ValuesIn(keyWatchCases));
 
 TEST(MacLocalMonitors, TheEventThatLockedIsDroppedAndTheRecorderTakesOnlyItsOwn)
 {
