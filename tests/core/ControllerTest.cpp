@@ -17,11 +17,9 @@ constexpr auto information = MenuEntry::Kind::information;
 
 TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
 {
-    sim.preferences[Shortcut::keyCodeKey] = 40;
-    sim.preferences[Shortcut::carbonModifiersKey] = 0x1000;
+    sim.preferences = {{Shortcut::keyCodeKey, 40}, {Shortcut::carbonModifiersKey, 0x1000}};
     launch();
-    EXPECT_TRUE(sim.accessory);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(std::tuple(sim.accessory, sim.item.icon), std::tuple(true, StatusIcon::idle));
     EXPECT_EQ(sim.titles(),
               (Titles{"Idle — press ⌃K to arm", "---", "Arm Now", "Lock Screen Now", "---", "Arm Shortcut:  ⌃K",
                       "Change Shortcut…", "---", "Launch at Login", "---", "Quit Cendrel"}));
@@ -310,8 +308,7 @@ TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownO
 {
     launch();
     ASSERT_TRUE(sim.choose("Launch at Login"));
-    EXPECT_TRUE(sim.loginItemEnabled);
-    EXPECT_TRUE(sim.entry("Launch at Login")->checked);
+    EXPECT_EQ(std::tuple(sim.loginItemEnabled, sim.entry("Launch at Login")->checked), std::tuple(true, true));
     sim.loginItemRefusal = LoginItemError{"Error Domain=SMAppServiceErrorDomain Code=1", "Operation not permitted"};
     sim.choose("Launch at Login");
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: launch-at-login change failed: Error "
@@ -339,9 +336,8 @@ TEST_F(ControllerTest, LaunchAtLoginIsReadWhenTheMenuOpensAndAnOffSwitchIsExplai
         EXPECT_EQ(sim.loginSettingsOpened, open ? 1 : 0);
     }
     EXPECT_EQ(sim.loginItemChanges, 0) << "registering cannot help";
-    EXPECT_EQ(sim.alerts.size(), 2u);
-    EXPECT_TRUE(sim.log.empty());
-    EXPECT_FALSE(sim.entry("Launch at Login")->checked);
+    EXPECT_EQ(std::tuple(sim.alerts.size(), sim.log.size(), sim.entry("Launch at Login")->checked),
+              std::tuple(2u, 0u, false));
 }
 
 TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
@@ -476,8 +472,7 @@ TEST_F(ControllerTest, CallbacksFindTheControllerGoneAndDoNothing)
     delegate.reset();
     sim.runLoop().runPending();
     arm();
-    EXPECT_FALSE(sim.item.exists);
-    EXPECT_EQ(sim.activities, 0);
+    EXPECT_EQ(std::tuple(sim.item.exists, sim.activities), std::tuple(false, 0));
 }
 
 } // namespace

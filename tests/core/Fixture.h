@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <tuple>
 
@@ -68,10 +69,7 @@ protected:
         pressDefault();
         advance(2.0);
     }
-    std::size_t locks() const
-    {
-        return static_cast<std::size_t>(std::count(sim.lockEvents.begin(), sim.lockEvents.end(), "session"));
-    }
+    std::size_t locks() const { return static_cast<std::size_t>(std::ranges::count(sim.lockEvents, "session")); }
 
     std::shared_ptr<AppDelegate> delegate;
 };

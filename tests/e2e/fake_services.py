@@ -42,19 +42,14 @@ WATCHER_IFACE = "org.kde.StatusNotifierWatcher"
 PORTAL_IFACE = "org.freedesktop.portal.GlobalShortcuts"
 
 
-WATCHER_XML = """<node>
-  <interface name="org.kde.StatusNotifierWatcher">
+WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
     <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
     <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
     <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
     <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-    <property name="ProtocolVersion" type="i" access="read"/>
-  </interface>
-  <interface name="org.freedesktop.DBus.Properties">
+    <property name="ProtocolVersion" type="i" access="read"/></interface><interface name="org.freedesktop.DBus.Properties">
     <method name="Get"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/></method>
-    <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method>
-  </interface>
-</node>
+    <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method></interface></node>
 """
 
 

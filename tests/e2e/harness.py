@@ -34,17 +34,9 @@ SCREEN = (1280, 800)
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>{kind}</type>
-  <listen>unix:path={socket}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
+<busconfig><type>{kind}</type><listen>unix:path={socket}</listen><auth>EXTERNAL</auth>
+  <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*" eavesdrop="true"/>
+    <allow receive_sender="*"/></policy></busconfig>
 """
 
 class Timeout(AssertionError):

@@ -45,8 +45,8 @@ class CendrelLock(unittest.TestCase):
         with self.desktop(login1=None, screensaver=["org.freedesktop.ScreenSaver:slow"], launch=True) as desk:
             lines = self.lock(desk, told=False)
             # The others were asked while it took its time.
-            self.assertEqual(lines[0], "Cendrel: could not reach login1, falling back")
-            self.assertEqual(desk.screen_savers_asked(), SAVERS[:1])
+            self.assertEqual((lines[0], desk.screen_savers_asked()),
+                             ("Cendrel: could not reach login1, falling back", SAVERS[:1]))
 
     def test_each_screen_saver_name_is_asked_in_turn(self):
         with self.desktop(login1="refuse", screensaver=[SAVERS[0] + ":inactive", SAVERS[1] + ":refuse",
