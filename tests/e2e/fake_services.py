@@ -214,8 +214,7 @@ def main():
             if arg == "--saver":
                 service += screen_saver(bus, *sys.argv[i + 1].split(":"), sys.argv[sys.argv.index("--screensaver") + 1])
     print("ready", flush=True)
-    GLib.MainLoop().run()
-    del name, service
+    GLib.MainLoop().run()  # holding the names and services
 
 
 if __name__ == "__main__":

@@ -287,8 +287,8 @@ class Desktop:
         if menu is None:
             return []
         _, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface="com.canonical.dbusmenu")
-        return [{"id": int(item_id), "label": str(props.get("label", "")), "enabled": bool(props.get("enabled", True)),
-                 "checked": int(props.get("toggle-state", 0)) == 1, "separator": str(props.get("type", "")) == "separator"}
+        return [{"id": int(item_id), "label": str(props.get("label", "")), "checked": int(props.get("toggle-state", 0)) == 1,
+                 "enabled": bool(props.get("enabled", True)), "separator": str(props.get("type", "")) == "separator"}
                 for item_id, props, _ in layout[2]]
 
     def status_line(self):
@@ -326,16 +326,17 @@ class Desktop:
 
     # -- input through XTEST -----------------------------------------------
 
-    def xdotool(self, *arguments, check=True):
-        return subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=check,
-                              timeout=10, capture_output=True, text=True).stdout
+    def xdotool(self, *arguments, output=False):
+        # Only queries pipe their output: with it piped, a key held with keydown was seen not to repeat.
+        return subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=not output,
+                              timeout=10, stdout=subprocess.PIPE if output else None, text=True).stdout
 
     def window_ids(self, name, visible=False):
         return self.xdotool("search", *(["--onlyvisible"] if visible else []), "--name", "^%s$" % name,
-                            check=False).split()
+                            output=True).split()
 
     def focused_window(self):
-        return self.xdotool("getwindowfocus", check=False).strip()
+        return self.xdotool("getwindowfocus", output=True).strip()
 
     def hold_keyboard(self):
         # Another client holding the whole keyboard, as an open menu does;

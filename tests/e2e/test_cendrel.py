@@ -66,8 +66,10 @@ class CendrelEndToEnd(unittest.TestCase):
     def test_held_hot_key_arms_once_and_the_tray_names_each_state_icon(self):
         with self.desktop(launch=True) as desk:
             wait_for(lambda: desk.tray_property("IconName") == "cendrel-idle-symbolic", 5, "the idle icon's name")
+            desk.xdotool("keydown", "super+alt+l")
             # Held past the server's auto-repeat delay (660 ms), so it repeats.
-            desk.xdotool("keydown", "super+alt+l", "sleep", 1.2, "keyup", "super+alt+l")
+            time.sleep(1.2)
+            desk.xdotool("keyup", "super+alt+l")
             self.assertTrue(desk.status_line().startswith("Arming… take your hand off"), desk.status_line())
             wait_for(lambda: desk.tray_property("IconName") == "cendrel-arming-symbolic", 5, "the arming icon")
             desk.wait_for_status("● Armed — any input will lock", timeout=GRACE + 5)
@@ -345,17 +347,16 @@ class CendrelEndToEnd(unittest.TestCase):
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
             entry = os.path.join(desk.config, "autostart", "cendrel.desktop")
             desk.click_menu("Launch at Login")
-            wait_for(lambda: os.path.exists(entry), 5, "the autostart entry")
+            wait_for(lambda: os.path.exists(entry) and desk.menu_item("Launch at Login")["checked"], 5, "both")
             # Installed, a copy of the package's desktop entry; else the path.
             installed = os.path.join(os.path.dirname(BINARY), "..", "share", "applications", "cendrel.desktop")
             if os.path.exists(installed):
                 self.assertEqual(Path(entry).read_text(), Path(installed).read_text())
             else:
                 self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), Path(entry).read_text())
-            wait_for(lambda: desk.menu_item("Launch at Login")["checked"], 5, "the check mark")
             desk.click_menu("Launch at Login")
-            wait_for(lambda: not os.path.exists(entry), 5, "the entry to go")
-            wait_for(lambda: not desk.menu_item("Launch at Login")["checked"], 5, "the check mark to go")
+            wait_for(lambda: not os.path.exists(entry) and not desk.menu_item("Launch at Login")["checked"], 5,
+                     "the entry and its check mark to go")
             self.assertEqual(len(Path(desk.watcher_log).read_text().splitlines()), 1, "one icon")
             self.assertEqual(desk.quit(), 0)
 
