@@ -1,6 +1,7 @@
 #include "Fixture.h"
 #include "ScreenLock.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -10,21 +11,21 @@ namespace cendrel {
 namespace {
 
 using Titles = std::vector<std::string>;
+using Registered = std::vector<std::pair<std::uint32_t, Modifiers>>;
+using Preferences = decltype(SimPlatform::preferences);
+constexpr auto information = MenuEntry::Kind::information;
 
 TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
 {
-    sim.preferences[Shortcut::keyCodeKey] = 40;
-    sim.preferences[Shortcut::carbonModifiersKey] = 0x1000;
+    sim.preferences = {{Shortcut::keyCodeKey, 40}, {Shortcut::carbonModifiersKey, 0x1000}};
     launch();
-    EXPECT_TRUE(sim.accessory);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(std::tuple(sim.accessory, sim.item.icon), std::tuple(true, StatusIcon::idle));
     EXPECT_EQ(sim.titles(),
               (Titles{"Idle — press ⌃K to arm", "---", "Arm Now", "Lock Screen Now", "---", "Arm Shortcut:  ⌃K",
                       "Change Shortcut…", "---", "Launch at Login", "---", "Quit Cendrel"}));
     EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, ⌃K arms");
     EXPECT_EQ(sim.entry("Quit Cendrel")->keyEquivalent, "q");
-    EXPECT_EQ(sim.item.menu[0].kind, MenuEntry::Kind::information);
-    EXPECT_EQ(sim.item.menu[5].kind, MenuEntry::Kind::information);
+    EXPECT_EQ(std::tuple(sim.item.menu[0].kind, sim.item.menu[5].kind), std::tuple(information, information));
     EXPECT_FALSE(pressDefault());
     EXPECT_TRUE(press(40, {Modifier::control}));
 }
@@ -33,16 +34,13 @@ TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesTheItemFollowsAndQuitLeavesT
 {
     launch();
     pressDefault();
-    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
-    EXPECT_EQ(statusLine(), "Arming… take your hand off the trackpad");
-    EXPECT_EQ(toggleTitle(), "Disarm");
+    EXPECT_EQ(shown(), std::tuple(StatusIcon::arming, "Arming… take your hand off the trackpad", "Disarm"));
     pressDefault();
     EXPECT_EQ(sim.item.icon, StatusIcon::idle);
     advance(5.0);
     EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "the grace period was cancelled";
     armFully();
-    EXPECT_EQ(sim.item.icon, StatusIcon::armed);
-    EXPECT_EQ(statusLine(), "● Armed — any input will lock");
+    EXPECT_EQ(shown(), std::tuple(StatusIcon::armed, "● Armed — any input will lock", "Disarm"));
     EXPECT_EQ(sim.item.toolTip, "Cendrel: armed");
     pressDefault();
     EXPECT_EQ(toggleTitle(), "Arm Now");
@@ -51,8 +49,7 @@ TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesTheItemFollowsAndQuitLeavesT
     pressDefault();
     sim.choose("Quit Cendrel");
     EXPECT_TRUE(sim.terminated);
-    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
-    EXPECT_EQ(locks(), 0u);
+    EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::arming, 0u));
 }
 
 TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
@@ -69,10 +66,7 @@ TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
         sim.log.clear();
         const int before = sim.touches;
         sim.onLock = [&] { EXPECT_EQ(sim.touches, before) << "no status item, panel or hot-key call first"; };
-        if (toThePanel)
-            sim.pressKey({40, {Modifier::control}});
-        else
-            sim.sendInput();
+        toThePanel ? sim.pressKey({40, {Modifier::control}}) : sim.sendInput();
         EXPECT_EQ(sim.item.icon, StatusIcon::idle);
         EXPECT_FALSE(sim.panel.shown) << "whoever touched must not change the shortcut";
         EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"session", "display off"}));
@@ -91,9 +85,7 @@ TEST_F(ControllerTest, LockScreenNowLocksFirstThenDisarmsInEveryState)
     pressDefault();
     sim.onLock = [this] { EXPECT_EQ(sim.item.icon, StatusIcon::arming) << "the lock comes first"; };
     ASSERT_TRUE(sim.choose("Lock Screen Now"));
-    EXPECT_EQ(locks(), 2u);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    EXPECT_EQ(sim.watches, 0);
+    EXPECT_EQ(std::tuple(locks(), sim.item.icon, sim.watches), std::tuple(2u, StatusIcon::idle, 0));
 }
 
 TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)
@@ -102,8 +94,7 @@ TEST_F(ControllerTest, MenuOpenedWhileArmedLocksBeforeItShows)
     armFully();
     sim.onLock = [this] { EXPECT_FALSE(sim.item.open); };
     EXPECT_FALSE(sim.openMenu());
-    EXPECT_EQ(locks(), 1u);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
+    EXPECT_EQ(std::tuple(locks(), sim.item.icon), std::tuple(1u, StatusIcon::idle));
     // Opened while arming, it holds the grace period instead.
     pressDefault();
     EXPECT_TRUE(sim.openMenu());
@@ -140,8 +131,7 @@ TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAStaleReleaseAndTheEntryCho
     advance(3.0);
     ASSERT_TRUE(sim.choose("Disarm"));
     advance(3.0);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    EXPECT_EQ(locks(), 0u);
+    EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::idle, 0u));
 }
 
 TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
@@ -156,8 +146,7 @@ TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
     advance(0.5);
     sim.entry("Arm Now")->action();
     advance(3.0);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    EXPECT_EQ(locks(), 1u);
+    EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::idle, 1u));
     // A later, separate choice arms as usual, and so does one from a menu
     // opened after the lock, however soon.
     sim.choose("Arm Now");
@@ -186,11 +175,10 @@ TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOne)
 {
     launch();
     sim.choose("Change Shortcut…");
-    EXPECT_TRUE(sim.panel.shown);
-    EXPECT_EQ(sim.panel.texts.title, "Set Lock Shortcut");
-    EXPECT_EQ(sim.panel.texts.hint, "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.");
-    EXPECT_EQ(sim.panel.current, "Current: ⌥⌘L");
-    EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
+    EXPECT_EQ(
+        std::tuple(sim.panel.shown, sim.panel.texts.title, sim.panel.texts.hint, sim.panel.current, sim.panel.prompt),
+        std::tuple(true, "Set Lock Shortcut", "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.", "Current: ⌥⌘L",
+                   "Press the new shortcut…"));
     EXPECT_EQ(sim.registered().size(), 1u) << "the menu still says the hot key arms";
     EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
     sim.pressKey({40, {}});
@@ -199,11 +187,9 @@ TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOne)
     EXPECT_TRUE(sim.panel.shown) << "Escape with Caps Lock is not a cancel";
     sim.pressKey({40, {Modifier::control, Modifier::capsLock}});
     EXPECT_FALSE(sim.panel.shown);
-    EXPECT_EQ(sim.preferences[Shortcut::keyCodeKey], 40);
-    EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x1000);
-    EXPECT_EQ(sim.registered(), (std::vector<std::pair<std::uint32_t, Modifiers>>{{40, {Modifier::control}}}));
-    EXPECT_EQ(statusLine(), "Idle — press ⌃K to arm");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌃K");
+    EXPECT_EQ(sim.preferences, (Preferences{{Shortcut::keyCodeKey, 40}, {Shortcut::carbonModifiersKey, 0x1000}}));
+    EXPECT_EQ(sim.registered(), (Registered{{40, {Modifier::control}}}));
+    EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]), std::tuple("Idle — press ⌃K to arm", "Arm Shortcut:  ⌃K"));
     EXPECT_FALSE(sim.pressKey({0, {Modifier::shift}})) << "keys pass again once recorded";
 }
 
@@ -213,23 +199,18 @@ TEST_F(ControllerTest, TheHotKeyIntoTheRecorderIsCapturedWhenIdleAndDisarmsOther
     // Through the hot key, or as a key press to a panel that holds the
     // keyboard; while arming, then armed.
     for (int run = 0; run < 4; ++run) {
-        const bool throughPanel = run % 2 == 1;
+        const auto hotKey = [&] {
+            return run % 2 == 1 ? sim.pressKey({37, {Modifier::command, Modifier::option}}) : pressDefault();
+        };
         sim.choose("Change Shortcut…");
         sim.choose("Arm Now");
         advance(run < 2 ? 1.0 : 2.0);
-        if (throughPanel)
-            sim.pressKey({37, {Modifier::command, Modifier::option}});
-        else
-            pressDefault();
-        EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-        EXPECT_EQ(locks(), 0u);
-        EXPECT_TRUE(sim.panel.shown) << "still recording";
-        if (throughPanel)
-            sim.pressKey({37, {Modifier::command, Modifier::option}});
-        else
-            pressDefault();
-        EXPECT_FALSE(sim.panel.shown) << "captured: the same shortcut again";
-        EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "not armed";
+        hotKey();
+        EXPECT_EQ(std::tuple(sim.item.icon, locks(), sim.panel.shown), std::tuple(StatusIcon::idle, 0u, true))
+            << "still recording";
+        hotKey();
+        EXPECT_EQ(std::tuple(sim.item.icon, sim.panel.shown), std::tuple(StatusIcon::idle, false))
+            << "captured the same shortcut again, not armed";
         EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x900);
     }
 }
@@ -241,10 +222,7 @@ TEST_F(ControllerTest, CancelAndCloseRestoreTheOldHotKey)
         sim.choose("Change Shortcut…");
         EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
         sim.pressKey({40, {}});
-        if (escape)
-            sim.pressKey({53, {}});
-        else
-            sim.clickPanelCloseButton();
+        escape ? (void)sim.pressKey({53, {}}) : sim.clickPanelCloseButton();
         EXPECT_FALSE(sim.panel.shown);
         EXPECT_TRUE(pressDefault());
         pressDefault();
@@ -287,11 +265,11 @@ TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsToldOnceAndShownNotActiveU
     launch();
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
     ASSERT_EQ(sim.notifications.size(), 1u);
-    EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::hotKey);
-    EXPECT_FALSE(sim.notifications[0].critical);
-    EXPECT_NE(sim.notifications[0].body.find("⌥⌘L"), std::string::npos);
-    EXPECT_EQ(statusLine(), "Idle — ⌥⌘L is not active, use Arm Now");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  ⌥⌘L (not active)");
+    EXPECT_EQ(std::tuple(sim.notifications[0].subject, sim.notifications[0].critical,
+                         sim.notifications[0].body.find("⌥⌘L") != std::string::npos),
+              std::tuple(NoticeSubject::hotKey, false, true));
+    EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]),
+              std::tuple("Idle — ⌥⌘L is not active, use Arm Now", "Arm Shortcut:  ⌥⌘L (not active)"));
     for (int i = 0; i < 5; ++i) {
         sim.openMenu();
         sim.closeMenu();
@@ -330,8 +308,7 @@ TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownO
 {
     launch();
     ASSERT_TRUE(sim.choose("Launch at Login"));
-    EXPECT_TRUE(sim.loginItemEnabled);
-    EXPECT_TRUE(sim.entry("Launch at Login")->checked);
+    EXPECT_EQ(std::tuple(sim.loginItemEnabled, sim.entry("Launch at Login")->checked), std::tuple(true, true));
     sim.loginItemRefusal = LoginItemError{"Error Domain=SMAppServiceErrorDomain Code=1", "Operation not permitted"};
     sim.choose("Launch at Login");
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: launch-at-login change failed: Error "
@@ -359,9 +336,8 @@ TEST_F(ControllerTest, LaunchAtLoginIsReadWhenTheMenuOpensAndAnOffSwitchIsExplai
         EXPECT_EQ(sim.loginSettingsOpened, open ? 1 : 0);
     }
     EXPECT_EQ(sim.loginItemChanges, 0) << "registering cannot help";
-    EXPECT_EQ(sim.alerts.size(), 2u);
-    EXPECT_TRUE(sim.log.empty());
-    EXPECT_FALSE(sim.entry("Launch at Login")->checked);
+    EXPECT_EQ(std::tuple(sim.alerts.size(), sim.log.size(), sim.entry("Launch at Login")->checked),
+              std::tuple(2u, 0u, false));
 }
 
 TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
@@ -413,28 +389,31 @@ TEST_F(ControllerTest, WhereTheOwnerBindsTheShortcutTheMenuAndRecorderSayHowOnTh
 
 TEST_F(ControllerTest, TheTriggerTheDesktopAssignsIsShownAndPressedAndAChangedShortcutIsBoundAnew)
 {
+    const auto tellDesktop = [this](const char* trigger) {
+        sim.desktopAnswer = {DesktopBinding::Outcome::assigned, trigger};
+        sim.tellDesktopAnswer();
+        sim.runLoop().runPending();
+    };
     sim.install(SystemFlavor::freedesktop, Desktop::kde);
     sim.desktopAnswer = {DesktopBinding::Outcome::assigned, "Meta+Alt+L"};
     launch();
-    EXPECT_EQ(statusLine(), "Idle — waiting for the desktop to bind the shortcut");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Alt+Super+L (waiting for the desktop)");
-    EXPECT_EQ(sim.registered(),
-              (std::vector<std::pair<std::uint32_t, Modifiers>>{{37, {Modifier::command, Modifier::option}}}));
+    EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]),
+              std::tuple("Idle — waiting for the desktop to bind the shortcut",
+                         "Arm Shortcut:  Alt+Super+L (waiting for the desktop)"));
+    EXPECT_EQ(sim.registered(), (Registered{{37, {Modifier::command, Modifier::option}}}));
     EXPECT_FALSE(pressDefault()) << "bound only once the desktop answers";
-    EXPECT_EQ(statusLine(), "Idle — press Meta+Alt+L to arm");
-    EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Meta+Alt+L");
-    EXPECT_EQ(sim.item.toolTip, "Cendrel: idle, Meta+Alt+L arms");
+    EXPECT_EQ(
+        std::tuple(statusLine(), sim.titles()[5], sim.item.toolTip),
+        std::tuple("Idle — press Meta+Alt+L to arm", "Arm Shortcut:  Meta+Alt+L", "Cendrel: idle, Meta+Alt+L arms"));
     EXPECT_TRUE(pressDefault());
     EXPECT_EQ(sim.item.icon, StatusIcon::arming);
     pressDefault();
-    sim.desktopAnswer->text = "Ctrl+F9";
-    sim.tellDesktopAnswer();
-    sim.runLoop().runPending();
+    tellDesktop("Ctrl+F9");
     EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Ctrl+F9") << "changed in the desktop's settings";
     sim.choose("Change Shortcut…");
     sim.pressKey({40, {Modifier::control}});
     EXPECT_FALSE(sim.panel.shown);
-    EXPECT_EQ(sim.registered(), (std::vector<std::pair<std::uint32_t, Modifiers>>{{40, {Modifier::control}}}));
+    EXPECT_EQ(sim.registered(), (Registered{{40, {Modifier::control}}}));
     EXPECT_EQ(statusLine(), "Idle — waiting for the desktop to bind the shortcut");
     sim.desktopAnswer = {DesktopBinding::Outcome::refused, "(response 1)"};
     sim.runLoop().runPending();
@@ -448,13 +427,9 @@ TEST_F(ControllerTest, TheTriggerTheDesktopAssignsIsShownAndPressedAndAChangedSh
     sim.choose("Change Shortcut…");
     EXPECT_EQ(sim.panel.hint, "the desktop's keyboard shortcut settings: Ctrl+K running cendrel --toggle");
     sim.pressKey({53, {}});
-    sim.desktopAnswer = {DesktopBinding::Outcome::assigned, ""};
-    sim.tellDesktopAnswer();
-    sim.runLoop().runPending();
+    tellDesktop("");
     EXPECT_EQ(statusLine(), "Idle — use Arm Now, or a shortcut bound to cendrel --toggle") << "bound to no trigger";
-    sim.desktopAnswer->text = "Ctrl+K";
-    sim.tellDesktopAnswer();
-    sim.runLoop().runPending();
+    tellDesktop("Ctrl+K");
     sim.choose("Change Shortcut…");
     EXPECT_EQ(sim.panel.hint, "Use at least one modifier (Ctrl Alt Shift Super). Esc to cancel.");
 }
@@ -497,8 +472,7 @@ TEST_F(ControllerTest, CallbacksFindTheControllerGoneAndDoNothing)
     delegate.reset();
     sim.runLoop().runPending();
     arm();
-    EXPECT_FALSE(sim.item.exists);
-    EXPECT_EQ(sim.activities, 0);
+    EXPECT_EQ(std::tuple(sim.item.exists, sim.activities), std::tuple(false, 0));
 }
 
 } // namespace

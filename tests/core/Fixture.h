@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <tuple>
 
 namespace cendrel {
 
@@ -25,6 +27,12 @@ protected:
     }
 
     void advance(double seconds) { sim.runLoop().advance(Seconds{seconds}); }
+    // The first notice: its subject, urgency, title and body.
+    auto firstNotice() const
+    {
+        const Notice& notice = sim.notifications.at(0);
+        return std::tuple(notice.subject, notice.critical, notice.title, notice.body);
+    }
 
     SimPlatform sim;
 };
@@ -46,6 +54,8 @@ protected:
     }
     std::string statusLine() const { return sim.titles().at(0); }
     std::string toggleTitle() const { return sim.titles().at(2); }
+    // What the status item shows: its icon, status line and toggle entry.
+    auto shown() const { return std::tuple(sim.item.icon, statusLine(), toggleTitle()); }
     // The user presses a combination anywhere; true when it was our hot key.
     bool press(std::uint32_t keyCode, Modifiers modifiers)
     {
@@ -59,10 +69,7 @@ protected:
         pressDefault();
         advance(2.0);
     }
-    std::size_t locks() const
-    {
-        return static_cast<std::size_t>(std::count(sim.lockEvents.begin(), sim.lockEvents.end(), "session"));
-    }
+    std::size_t locks() const { return static_cast<std::size_t>(std::ranges::count(sim.lockEvents, "session")); }
 
     std::shared_ptr<AppDelegate> delegate;
 };

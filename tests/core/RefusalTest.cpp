@@ -10,6 +10,7 @@ namespace cendrel {
 namespace {
 
 const std::string why = "a program is keeping the screen awake, so input cannot be seen";
+const std::string limited = " (any pointer movement locks)";
 
 struct ArmingPath {
     const char* name;
@@ -27,20 +28,15 @@ TEST_P(RefusalTest, EveryWayToArmRefusesAndSaysWhyUntilInputCanBeSeen)
     launch();
     sim.inputUnseen = why;
     arm();
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle);
-    EXPECT_EQ(statusLine(), "Idle — cannot arm: " + why + " (any pointer movement locks)");
-    EXPECT_EQ(sim.item.toolTip, "Cendrel cannot arm: " + why + " (any pointer movement locks)");
-    EXPECT_EQ(toggleTitle(), "Arm Now");
+    EXPECT_EQ(shown(), std::tuple(StatusIcon::idle, "Idle — cannot arm: " + why + limited, "Arm Now"));
+    EXPECT_EQ(sim.item.toolTip, "Cendrel cannot arm: " + why + limited);
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: cannot arm: " + why}));
     ASSERT_EQ(sim.notifications.size(), 1u);
-    EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::arming);
-    EXPECT_FALSE(sim.notifications[0].critical);
-    EXPECT_EQ(sim.notifications[0].title, "Cendrel cannot arm");
-    EXPECT_EQ(sim.notifications[0].body, "Cendrel cannot arm: " + why);
+    EXPECT_EQ(firstNotice(),
+              std::tuple(NoticeSubject::arming, false, "Cendrel cannot arm", "Cendrel cannot arm: " + why));
     EXPECT_EQ(sim.activities, 0);
     advance(3.0);
-    EXPECT_EQ(sim.watches, 0) << "no grace period ran";
-    EXPECT_EQ(locks(), 0u);
+    EXPECT_EQ(std::tuple(sim.watches, locks()), std::tuple(0, 0u)) << "no grace period ran";
 
     sim.inputUnseen.clear();
     arm();

@@ -62,26 +62,22 @@ TEST_P(StepFailureTest, HasItsLineAndTheNextStepStartsAtOnce)
     EXPECT_EQ(told(), GetParam().flavor == SystemFlavor::freedesktop);
 }
 
+constexpr auto mac = SystemFlavor::macOS, xdg = SystemFlavor::freedesktop;
 INSTANTIATE_TEST_SUITE_P(
     Lines, StepFailureTest,
-    ::testing::Values(
-        StepFailure{
-            SystemFlavor::macOS, "session", {}, "Cendrel: could not open login.framework, falling back", "display off"},
-        StepFailure{SystemFlavor::macOS, "session", LockFailure::missing,
-                    "Cendrel: SACLockScreenImmediate not found, falling back", "display off"},
-        StepFailure{SystemFlavor::freedesktop,
-                    "session",
-                    {},
-                    "Cendrel: could not reach login1, falling back",
-                    "org.freedesktop.ScreenSaver"},
-        StepFailure{SystemFlavor::freedesktop, "session", LockFailure::missing,
-                    "Cendrel: login1 Lock not found, falling back", "org.freedesktop.ScreenSaver"},
-        StepFailure{SystemFlavor::freedesktop, "session", LockFailure::refused,
-                    "Cendrel: login1 Lock failed, falling back", "org.freedesktop.ScreenSaver"},
-        StepFailure{SystemFlavor::freedesktop, "org.freedesktop.ScreenSaver", LockFailure::missing,
-                    "Cendrel: screen saver Lock not found, falling back", "org.gnome.ScreenSaver"},
-        StepFailure{SystemFlavor::freedesktop, "swaylock", LockFailure::refused,
-                    "Cendrel: swaylock -f failed, falling back", "hyprlock", Desktop::sway}));
+    ::testing::ValuesIn(std::vector<StepFailure>{
+        {mac, "session", std::nullopt, "Cendrel: could not open login.framework, falling back", "display off"},
+        {mac, "session", LockFailure::missing, "Cendrel: SACLockScreenImmediate not found, falling back",
+         "display off"},
+        {xdg, "session", std::nullopt, "Cendrel: could not reach login1, falling back", "org.freedesktop.ScreenSaver"},
+        {xdg, "session", LockFailure::missing, "Cendrel: login1 Lock not found, falling back",
+         "org.freedesktop.ScreenSaver"},
+        {xdg, "session", LockFailure::refused, "Cendrel: login1 Lock failed, falling back",
+         "org.freedesktop.ScreenSaver"},
+        {xdg, "org.freedesktop.ScreenSaver", LockFailure::missing, "Cendrel: screen saver Lock not found, falling back",
+         "org.gnome.ScreenSaver"},
+        {xdg, "swaylock", LockFailure::refused, "Cendrel: swaylock -f failed, falling back", "hyprlock",
+         Desktop::sway}}));
 
 TEST_F(ScreenLockTest, EveryLockerIsAskedInOrderAndTheDisplayOffAloneIsTold)
 {
@@ -95,8 +91,8 @@ TEST_F(ScreenLockTest, EveryLockerIsAskedInOrderAndTheDisplayOffAloneIsTold)
     lines.insert(lines.end(), {"Cendrel: could not start xdg-screensaver lock, falling back", onlyDisplayOff});
     EXPECT_EQ(sim.log, lines);
     ASSERT_EQ(sim.notifications.size(), 1u);
-    EXPECT_EQ(sim.notifications[0].subject, NoticeSubject::screenLock);
-    EXPECT_TRUE(sim.notifications[0].critical);
+    EXPECT_EQ(std::tuple(sim.notifications[0].subject, sim.notifications[0].critical),
+              std::tuple(NoticeSubject::screenLock, true));
 }
 
 TEST_F(ScreenLockTest, NoDisplayOffEitherIsToldEvenOnMacOS)

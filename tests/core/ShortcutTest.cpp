@@ -89,26 +89,23 @@ constexpr auto mac = SystemFlavor::macOS;
 constexpr auto names = SystemFlavor::freedesktop;
 const Modifiers all{Modifier::command, Modifier::shift, Modifier::option, Modifier::control};
 
-INSTANTIATE_TEST_SUITE_P(Texts, ShortcutDisplayTest,
-                         ::testing::Values(DisplayCase{mac, defaultShortcut, "⌥⌘L"},
-                                           DisplayCase{mac, {49, all}, "⌃⌥⇧⌘Space"},
-                                           DisplayCase{mac, {122, {Modifier::command}}, "⌘F1"},
-                                           DisplayCase{mac, {53, {Modifier::option}}, "⌥⎋"},
-                                           DisplayCase{mac, {36, {Modifier::control, Modifier::shift}}, "⌃⇧↩"},
-                                           DisplayCase{mac, {126, {Modifier::shift}}, "⇧↑"},
-                                           // Not in the table though in its range: the layout names it.
-                                           DisplayCase{mac, {40, {Modifier::command}}, "⌘K"},
-                                           DisplayCase{mac, {50, {Modifier::command}}, "⌘`"},
-                                           // Caps Lock has no text of its own.
-                                           DisplayCase{mac, {37, {Modifier::command, Modifier::capsLock}}, "⌘L"},
-                                           DisplayCase{names, {37, {Modifier::capsLock, Modifier::shift}}, "Shift+L"},
-                                           DisplayCase{mac, {42, {Modifier::command}}, "⌘Key 42"},
-                                           DisplayCase{mac, {200, {Modifier::command}}, "⌘Key 200"},
-                                           DisplayCase{mac, {65536 + 37, {Modifier::command}}, "⌘Key 65573"},
-                                           DisplayCase{names, defaultShortcut, "Alt+Super+L"},
-                                           DisplayCase{names, {49, all}, "Ctrl+Alt+Shift+Super+Space"},
-                                           DisplayCase{names, {117, {Modifier::control}}, "Ctrl+Delete"}),
-                         [](const auto& row) { return "row" + std::to_string(row.index); });
+const Modifiers cmd{Modifier::command};
+// Key 40 is not in the table though in its range: the layout names it. Caps Lock has no text of its own.
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ShortcutDisplayTest,
+    ::testing::Values(DisplayCase{mac, defaultShortcut, "⌥⌘L"}, DisplayCase{mac, {49, all}, "⌃⌥⇧⌘Space"},
+                      DisplayCase{mac, {122, cmd}, "⌘F1"}, DisplayCase{mac, {53, {Modifier::option}}, "⌥⎋"},
+                      DisplayCase{mac, {36, {Modifier::control, Modifier::shift}}, "⌃⇧↩"},
+                      DisplayCase{mac, {126, {Modifier::shift}}, "⇧↑"}, DisplayCase{mac, {40, cmd}, "⌘K"},
+                      DisplayCase{mac, {50, cmd}, "⌘`"},
+                      DisplayCase{mac, {37, {Modifier::command, Modifier::capsLock}}, "⌘L"},
+                      DisplayCase{names, {37, {Modifier::capsLock, Modifier::shift}}, "Shift+L"},
+                      DisplayCase{mac, {42, cmd}, "⌘Key 42"}, DisplayCase{mac, {200, cmd}, "⌘Key 200"},
+                      DisplayCase{mac, {65536 + 37, cmd}, "⌘Key 65573"},
+                      DisplayCase{names, defaultShortcut, "Alt+Super+L"},
+                      DisplayCase{names, {49, all}, "Ctrl+Alt+Shift+Super+Space"},
+                      DisplayCase{names, {117, {Modifier::control}}, "Ctrl+Delete"}),
+    [](const auto& row) { return "row" + std::to_string(row.index); });
 
 } // namespace
 } // namespace cendrel

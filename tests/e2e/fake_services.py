@@ -1,36 +1,35 @@
 #!/usr/bin/python3
-"""Stand-ins for the desktop's D-Bus services, for the end-to-end tests.
-
-  fake_services.py login1  ADDRESS LOG [--refuse | --no-listener]
-      org.freedesktop.login1 on a private system bus: each Lock call on
-      /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
-      to LOG (or is refused with an error), and its LockedHint turns true
-      half a second later, as a desktop's locker makes it (or never, as on a
-      bare window manager).
-  fake_services.py session ADDRESS LOG NOTIFICATIONS
-      org.kde.StatusNotifierWatcher on a private session bus, with a host
-      registered, so that Qt exports its tray icon and menu over D-Bus; each
-      registered item's bus name is appended to LOG. And
-      org.freedesktop.Notifications: each Notify call appends a line
-      "application|summary|body" to NOTIFICATIONS, and to NOTIFICATIONS.ids
-      "number replaced icon urgency desktop-entry" (numbers from 1 up). With
-      --screensaver LOCKS, also screen savers, whose Lock calls go to LOCKS as
-      login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
-      answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
-      never becomes active) or "refuse" (answers with an error).
-  fake_services.py notifications ADDRESS LOG
-      The notification server alone: no tray.
-  fake_services.py portal ADDRESS LOG
-      org.freedesktop.portal.Desktop with GlobalShortcuts: answers through
-      Request objects' Response, appends each preferred trigger bound to
-      LOG and assigns it with " (assigned)" after it, and "closed N" for
-      each session N (from 1 up) closed; on org.cendrel.Test, Press() emits
-      Activated for another client's session, then for the latest session,
-      and Refuse() makes it answer CreateSession with response 1 (still
-      naming a session).
-
-Each prints "ready" once its name is owned and runs until killed.
-"""
+# Stand-ins for the desktop's D-Bus services, for the end-to-end tests.
+#
+#   fake_services.py login1  ADDRESS LOG [--refuse | --no-listener]
+#       org.freedesktop.login1 on a private system bus: each Lock call on
+#       /org/freedesktop/login1/session/auto appends the CLOCK_MONOTONIC time
+#       to LOG (or is refused with an error), and its LockedHint turns true
+#       half a second later, as a desktop's locker makes it (or never, as on a
+#       bare window manager).
+#   fake_services.py session ADDRESS LOG NOTIFICATIONS
+#       org.kde.StatusNotifierWatcher on a private session bus, with a host
+#       registered, so that Qt exports its tray icon and menu over D-Bus; each
+#       registered item's bus name is appended to LOG. And
+#       org.freedesktop.Notifications: each Notify call appends a line
+#       "application|summary|body" to NOTIFICATIONS, and to NOTIFICATIONS.ids
+#       "number replaced icon urgency desktop-entry" (numbers from 1 up). With
+#       --screensaver LOCKS, also screen savers, whose Lock calls go to LOCKS as
+#       login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
+#       answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
+#       never becomes active) or "refuse" (answers with an error).
+#   fake_services.py notifications ADDRESS LOG
+#       The notification server alone: no tray.
+#   fake_services.py portal ADDRESS LOG
+#       org.freedesktop.portal.Desktop with GlobalShortcuts: answers through
+#       Request objects' Response, appends each preferred trigger bound to
+#       LOG and assigns it with " (assigned)" after it, and "closed N" for
+#       each session N (from 1 up) closed; on org.cendrel.Test, Press() emits
+#       Activated for another client's session, then for the latest session,
+#       and Refuse() makes it answer CreateSession with response 1 (still
+#       naming a session).
+#
+# Each prints "ready" once its name is owned and runs until killed.
 import sys
 import time
 
@@ -45,19 +44,14 @@ WATCHER_IFACE = "org.kde.StatusNotifierWatcher"
 PORTAL_IFACE = "org.freedesktop.portal.GlobalShortcuts"
 
 
-WATCHER_XML = """<node>
-  <interface name="org.kde.StatusNotifierWatcher">
+WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
     <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
     <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
     <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
     <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-    <property name="ProtocolVersion" type="i" access="read"/>
-  </interface>
-  <interface name="org.freedesktop.DBus.Properties">
+    <property name="ProtocolVersion" type="i" access="read"/></interface><interface name="org.freedesktop.DBus.Properties">
     <method name="Get"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/></method>
-    <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method>
-  </interface>
-</node>
+    <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method></interface></node>
 """
 
 
@@ -69,37 +63,30 @@ def append(path, line):
 class Session(dbus.service.Object):
     def __init__(self, bus, log, mode):
         super().__init__(bus, "/org/freedesktop/login1/session/auto")
-        self.log = log
-        self.mode = mode
-        self.locked = False
+        self.log, self.mode, self.locked = log, mode, False
 
     @dbus.service.method(SESSION_IFACE, in_signature="", out_signature="")
     def Lock(self):
         if self.mode == "--refuse":
-            raise dbus.exceptions.DBusException(
-                "Interactive authentication required.",
-                name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
+            raise dbus.exceptions.DBusException("Interactive authentication required.",
+                                                name="org.freedesktop.DBus.Error.InteractiveAuthorizationRequired")
         append(self.log, "%.6f" % time.monotonic())
         self.locked = False
 
-        def lock_screen_up():
-            self.locked = self.mode != "--no-listener"
         # A locker's screen takes a moment to come up.
-        GLib.timeout_add(500, lock_screen_up)
+        GLib.timeout_add(500, lambda: setattr(self, "locked", self.mode != "--no-listener"))
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
         if (interface, name) != (SESSION_IFACE, "LockedHint"):
-            raise dbus.exceptions.DBusException("no such property",
-                                                name="org.freedesktop.DBus.Error.UnknownProperty")
+            raise dbus.exceptions.DBusException("no such", name="org.freedesktop.DBus.Error.UnknownProperty")
         return dbus.Boolean(self.locked)
 
 
 class Notifications(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/org/freedesktop/Notifications")
-        self.log = log
-        self.numbers = 0
+        self.log, self.numbers = log, 0
 
     @dbus.service.method("org.freedesktop.Notifications", in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
@@ -112,7 +99,7 @@ class Notifications(dbus.service.Object):
 
 
 def screen_saver(bus, name, mode, log):
-    """A screen saver serving NAME at its own path and interface."""
+    # A screen saver serving NAME at its own path and interface.
     class ScreenSaver(dbus.service.Object):
         active = False
 
@@ -124,11 +111,8 @@ def screen_saver(bus, name, mode, log):
                 error(dbus.exceptions.DBusException("no", name="org.freedesktop.DBus.Error.AccessDenied"))
                 return
 
-            def answer():
-                self.active = mode != "inactive"
-                done()
             # A lock screen takes its time to come up; Lock answers once it is.
-            GLib.timeout_add(1500 if mode == "slow" else 0, answer)
+            GLib.timeout_add(1500 if mode == "slow" else 0, lambda: setattr(self, "active", mode != "inactive") or done())
 
         @dbus.service.method(name, in_signature="", out_signature="b")
         def GetActive(self):
@@ -140,8 +124,7 @@ def screen_saver(bus, name, mode, log):
 class Watcher(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/StatusNotifierWatcher")
-        self.log = log
-        self.items = []
+        self.log, self.items = log, []
 
     @dbus.service.method(WATCHER_IFACE, in_signature="s", out_signature="", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
@@ -154,11 +137,8 @@ class Watcher(dbus.service.Object):
         pass
 
     def properties(self):
-        return {
-            "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
-            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
-            "ProtocolVersion": dbus.Int32(0),
-        }
+        return {"RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
+                "IsStatusNotifierHostRegistered": dbus.Boolean(True), "ProtocolVersion": dbus.Int32(0)}
 
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
@@ -240,8 +220,7 @@ def main():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.bus.BusConnection(address)
     if role == "login1":
-        name = dbus.service.BusName("org.freedesktop.login1", bus)
-        service = Session(bus, log, (sys.argv[4:] or [None])[0])
+        name, service = dbus.service.BusName("org.freedesktop.login1", bus), Session(bus, log, (sys.argv[4:] or [None])[0])
     elif role == "notifications":
         name, service = dbus.service.BusName("org.freedesktop.Notifications", bus), Notifications(bus, log)
     elif role == "portal":
@@ -250,14 +229,11 @@ def main():
         name = (dbus.service.BusName("org.kde.StatusNotifierWatcher", bus),
                 dbus.service.BusName("org.freedesktop.Notifications", bus))
         service = (Watcher(bus, log), Notifications(bus, sys.argv[4]))
-        if "--screensaver" in sys.argv:
-            locks = sys.argv[sys.argv.index("--screensaver") + 1]
-            savers = [sys.argv[i + 1] for i, arg in enumerate(sys.argv) if arg == "--saver"]
-            for saver in savers:
-                service += screen_saver(bus, *saver.split(":"), locks)
+        for i, arg in enumerate(sys.argv):
+            if arg == "--saver":
+                service += screen_saver(bus, *sys.argv[i + 1].split(":"), sys.argv[sys.argv.index("--screensaver") + 1])
     print("ready", flush=True)
-    GLib.MainLoop().run()
-    del name, service
+    GLib.MainLoop().run()  # holding the names and services
 
 
 if __name__ == "__main__":

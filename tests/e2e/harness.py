@@ -1,16 +1,17 @@
-"""A private desktop for driving the real cendrel binary.
-
-Each Desktop starts its own Xvfb (which has no DPMS: the display never goes
-off, so every fallback ends in "the screen is NOT locked"), a private system
-bus (with a fake login manager, or none) that can be frozen and restarted, a
-private session bus with a StatusNotifierWatcher (so Qt publishes the tray
-icon's menu over D-Bus, where the tests read and click it), a notification
-server and, when asked, screen savers, and a temporary home. Everything is
-stopped and removed on exit. All waits poll a condition with a deadline.
-"""
+# A private desktop for driving the real cendrel binary.
+#
+# Each Desktop starts its own Xvfb (which has no DPMS: the display never goes
+# off, so every fallback ends in "the screen is NOT locked"), a private system
+# bus (with a fake login manager, or none) that can be frozen and restarted, a
+# private session bus with a StatusNotifierWatcher (so Qt publishes the tray
+# icon's menu over D-Bus, where the tests read and click it), a notification
+# server and, when asked, screen savers, and a temporary home. Everything is
+# stopped and removed on exit. All waits poll a condition with a deadline.
 import argparse
+import contextlib
 import logging
 import os
+from pathlib import Path
 import select
 import shutil
 import signal
@@ -33,17 +34,9 @@ SCREEN = (1280, 800)
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>{kind}</type>
-  <listen>unix:path={socket}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
+<busconfig><type>{kind}</type><listen>unix:path={socket}</listen><auth>EXTERNAL</auth>
+  <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*" eavesdrop="true"/>
+    <allow receive_sender="*"/></policy></busconfig>
 """
 
 class Timeout(AssertionError):
@@ -69,22 +62,18 @@ def read_line(pipe, timeout, what):
 
 
 class Desktop:
-    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=()):
-        self.binary = binary
-        self.helper = helper
-        self.login1 = login1
-        self.screensaver = screensaver
-        self.preferences = preferences
-        self.processes = []
-        self.app = None
-        self._session = None
-        self._menu = None
+    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=(), launch=False):
+        self.binary, self.helper, self.login1, self.screensaver = binary, helper, login1, screensaver
+        self.preferences, self.processes, self.app, self._session, self._menu = preferences, [], None, None, None
+        self.launch_at_start = launch
 
     # -- setting up and tearing down -------------------------------------
 
     def __enter__(self):
         try:
             self._start()
+            if self.launch_at_start:
+                self.launch()
         except BaseException as error:
             self.__exit__(type(error), error, None)
             raise
@@ -92,23 +81,18 @@ class Desktop:
 
     def _start(self):
         self.dir = tempfile.mkdtemp(prefix="cendrel-e2e-")
-        self.home = os.path.join(self.dir, "home")
+        self.home, self.runtime = os.path.join(self.dir, "home"), os.path.join(self.dir, "run")
         self.config = os.path.join(self.home, ".config")
-        self.runtime = os.path.join(self.dir, "run")
         os.makedirs(self.config)
         os.makedirs(self.runtime, mode=0o700)
-        self.stderr_path = os.path.join(self.dir, "cendrel.log")
-        self.lock_log = os.path.join(self.dir, "locks.log")
-        self.watcher_log = os.path.join(self.dir, "watcher.log")
-        self.notify_log = os.path.join(self.dir, "notifications.log")
+        self.stderr_path, self.lock_log, self.watcher_log, self.notify_log = (
+            os.path.join(self.dir, name) for name in ("cendrel.log", "locks.log", "watcher.log", "notifications.log"))
         for path in (self.stderr_path, self.lock_log, self.lock_log + ".names", self.watcher_log, self.notify_log,
                      self.notify_log + ".ids"):
             open(path, "w").close()
         if self.preferences is not None:
-            path = self.preferences_path
-            os.makedirs(os.path.dirname(path))
-            with open(path, "wb") as prefs:
-                prefs.write(self.preferences)
+            os.makedirs(os.path.dirname(self.preferences_path))
+            Path(self.preferences_path).write_bytes(self.preferences)
 
         self.display = self._start_xvfb()
         self.restart_system_bus(self.login1)
@@ -118,22 +102,15 @@ class Desktop:
                             + (["--screensaver", self.lock_log] if self.screensaver else [])
                             + [argument for saver in self.screensaver for argument in ("--saver", saver)])
 
-        env = {key: value for key, value in os.environ.items()
-               if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
-        env.update({
-            "DISPLAY": self.display,
-            "HOME": self.home,
-            "XDG_CONFIG_HOME": self.config,
-            "XDG_RUNTIME_DIR": self.runtime,
-            "DBUS_SYSTEM_BUS_ADDRESS": self.system_bus,
-            "DBUS_SESSION_BUS_ADDRESS": self.session_bus,
-            "XDG_DATA_DIRS": self._data_dirs(),
-        })
-        self.env = env
+        self.env = {key: value for key, value in os.environ.items()
+                    if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "QT_", "DESKTOP_", "GNOME_", "KDE_"))}
+        self.env.update(DISPLAY=self.display, HOME=self.home, XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.runtime,
+                        DBUS_SYSTEM_BUS_ADDRESS=self.system_bus, DBUS_SESSION_BUS_ADDRESS=self.session_bus,
+                        XDG_DATA_DIRS=self._data_dirs())
 
     def _data_dirs(self):
-        """The system's, after the source tree's icons when the binary is not
-        an installed one (which must find its own where it was installed)."""
+        # The system's, after the source tree's icons when the binary is not
+        # an installed one (which must find its own where it was installed).
         installed = os.path.normpath(os.path.join(os.path.dirname(self.binary), "..", "share"))
         if os.path.isdir(os.path.join(installed, "icons", "hicolor")):
             return installed + ":/usr/local/share:/usr/share"
@@ -157,42 +134,37 @@ class Desktop:
                          "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                         stderr=log)
         os.close(write_end)
-        # Xvfb writes the number and the newline separately: read up to the
-        # newline, or it dies writing into a closed pipe.
-        number = b""
-        deadline = time.monotonic() + 15
-        try:
-            while not number.endswith(b"\n"):
-                ready, _, _ = select.select([read_end], [], [], max(0, deadline - time.monotonic()))
-                chunk = os.read(read_end, 64) if ready else b""
-                if not chunk:
-                    raise Timeout("Xvfb did not start")
-                number += chunk
-        finally:
-            os.close(read_end)
+        # Xvfb writes the number and the newline separately, at once: read up
+        # to the newline, or it dies writing into a closed pipe.
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline() if select.select([pipe], [], [], 15)[0] else b""
+        if not number.endswith(b"\n"):
+            raise Timeout("Xvfb did not start")
         return ":" + number.decode().strip()
 
     def _start_bus(self, kind):
         socket = os.path.join(self.dir, kind + "_bus")
         conf = os.path.join(self.dir, kind + "-bus.conf")
-        with open(conf, "w") as out:
-            out.write(BUS_CONFIG.format(kind=kind, socket=socket))
+        Path(conf).write_text(BUS_CONFIG.format(kind=kind, socket=socket))
         process = self._spawn(["dbus-daemon", "--config-file=" + conf, "--nofork", "--print-address=1"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         return process, read_line(process.stdout, 15, "dbus-daemon")
 
     def _start_service(self, arguments):
-        process = self._spawn([PYTHON, os.path.join(HERE, "fake_services.py")] + arguments,
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        line = read_line(process.stdout, 15, "fake " + arguments[0])
-        if line != "ready":
-            raise AssertionError("fake %s said %r" % (arguments[0], line))
+        return self.start_helper([PYTHON, os.path.join(HERE, "fake_services.py")] + arguments, "ready")
+
+    def start_helper(self, argv, ready, env=None):
+        # A client that is doing its part once it says `ready`, until its stdin closes or it is killed.
+        process = self._spawn(argv, env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        line = read_line(process.stdout, 15, " ".join(argv[:2]))
+        if line != ready:
+            raise AssertionError("%s said %r" % (" ".join(argv[:2]), line))
         return process
 
     def restart_system_bus(self, login1="ok"):
-        """A new system bus at the same address (which names no bus id, as a
-        real system's does not), with a fake login manager ("ok", "refuse",
-        "nolistener": accepts Lock, and nothing locks) or none."""
+        # A new system bus at the same address (which names no bus id, as a
+        # real system's does not), with a fake login manager ("ok", "refuse",
+        # "nolistener": accepts Lock, and nothing locks) or none.
         for process in getattr(self, "system_processes", []):
             os.killpg(process.pid, signal.SIGKILL)
             process.wait()
@@ -204,7 +176,7 @@ class Desktop:
             self.system_processes.append(self._start_service(["login1", self.system_bus, self.lock_log] + extra))
 
     def freeze_system_bus(self):
-        """The bus still takes connections, and never answers."""
+        # The bus still takes connections, and never answers.
         os.kill(self.system_processes[0].pid, signal.SIGSTOP)
 
     def __exit__(self, kind, value, trace):
@@ -215,20 +187,16 @@ class Desktop:
         # The program first (it has a session of its own too), then what it used.
         everything = ([self.app] if self.app else []) + list(reversed(self.processes))
         for process in everything:
-            if process.poll() is None:
-                try:
-                    os.killpg(process.pid, signal.SIGTERM)
-                except ProcessLookupError:
-                    pass
+            with contextlib.suppress(ProcessLookupError):
+                process.poll() is None and os.killpg(process.pid, signal.SIGTERM)
         for process in everything:
             try:
                 process.wait(5)
             except subprocess.TimeoutExpired:
                 os.killpg(process.pid, signal.SIGKILL)
                 process.wait()
-            for stream in (process.stdout, process.stderr):
-                if stream is not None:
-                    stream.close()
+            for stream in filter(None, (process.stdout, process.stderr)):
+                stream.close()
         if self._session is not None:
             self._session.close()
         if getattr(self, "dir", None):
@@ -242,7 +210,7 @@ class Desktop:
         return os.path.join(self.config, "Cendrel", "Cendrel.conf")
 
     def launch(self, wait=True, stderr=None):
-        """stderr: a descriptor, or "closed" to start with none at all."""
+        # stderr: a descriptor, or "closed" to start with none at all.
         self._menu = None
         closed = stderr == "closed"
         with open(self.stderr_path, "ab") as log:
@@ -260,39 +228,33 @@ class Desktop:
         return self.app.wait(10)
 
     def log(self):
-        with open(self.stderr_path, encoding="utf-8", errors="replace") as text:
-            return text.read()
+        return Path(self.stderr_path).read_text(encoding="utf-8", errors="replace")
 
     def log_lines(self):
         return [line for line in self.log().splitlines() if line.startswith("Cendrel: ")]
 
     def lock_count(self):
-        with open(self.lock_log) as text:
-            return len(text.read().split())
+        return len(Path(self.lock_log).read_text().split())
 
     def screen_savers_asked(self):
-        """The names of the screen savers whose Lock was called, in order."""
-        with open(self.lock_log + ".names") as text:
-            return text.read().split()
+        # The names of the screen savers whose Lock was called, in order.
+        return Path(self.lock_log + ".names").read_text().split()
 
     def notifications(self):
-        with open(self.notify_log) as text:
-            return text.read().splitlines()
+        return Path(self.notify_log).read_text().splitlines()
 
     def notification_numbers(self):
-        """Per notification: [number, replaced number, icon, urgency, desktop entry]."""
-        with open(self.notify_log + ".ids") as text:
-            return [line.split() for line in text.read().splitlines()]
+        # Per notification: "number replaced-number icon urgency desktop-entry".
+        return Path(self.notify_log + ".ids").read_text().splitlines()
 
     def arm(self):
-        """The pointer at rest in the middle, the default hot key, the grace period out."""
-        self.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
-        self.xdotool("key", "super+alt+l")
+        # The pointer at rest in the middle, the default hot key, the grace period out.
+        self.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2, "key", "super+alt+l")
         self.wait_for_status("Arming…")
         self.wait_for_status("● Armed — any input will lock", timeout=7)
 
     def arm_and_touch(self, touch, until, what, timeout=5):
-        """Arms, touches (xdotool arguments) and waits until `until` holds."""
+        # Arms, touches (xdotool arguments) and waits until `until` holds.
         self.arm()
         self.xdotool(*touch)
         return wait_for(until, timeout, what)
@@ -300,13 +262,11 @@ class Desktop:
     # -- the tray menu, as a StatusNotifierItem host sees it ---------------
 
     def _bus(self):
-        if self._session is None:
-            self._session = dbus.bus.BusConnection(self.session_bus)
+        self._session = self._session or dbus.bus.BusConnection(self.session_bus)
         return self._session
 
     def _item_name(self):
-        with open(self.watcher_log) as text:
-            entries = text.read().split()
+        entries = Path(self.watcher_log).read_text().split()
         return entries[-2] if entries else None
 
     def _menu_object(self):
@@ -322,22 +282,14 @@ class Desktop:
         return [item for item in self.menu_items() if item["label"] == label][0]
 
     def menu_items(self):
-        """The tray menu's entries: (id, label, enabled, checked, separator)."""
+        # The tray menu's entries: (id, label, enabled, checked, separator).
         menu = self._menu_object()
         if menu is None:
             return []
         _, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface="com.canonical.dbusmenu")
-        items = []
-        for child in layout[2]:
-            item_id, props = int(child[0]), child[1]
-            items.append({
-                "id": item_id,
-                "label": str(props.get("label", "")),
-                "enabled": bool(props.get("enabled", True)),
-                "checked": int(props.get("toggle-state", 0)) == 1,
-                "separator": str(props.get("type", "")) == "separator",
-            })
-        return items
+        return [{"id": int(item_id), "label": str(props.get("label", "")), "checked": int(props.get("toggle-state", 0)) == 1,
+                 "enabled": bool(props.get("enabled", True)), "separator": str(props.get("type", "")) == "separator"}
+                for item_id, props, _ in layout[2]]
 
     def status_line(self):
         # Qt may publish a rebuilt menu under a new object: look it up again
@@ -360,7 +312,7 @@ class Desktop:
                                   dbus_interface="com.canonical.dbusmenu")
 
     def open_menu(self):
-        """As a panel does when the user opens the tray menu: prepared, then opened."""
+        # As a panel does when the user opens the tray menu: prepared, then opened.
         self.status_line()
         self._menu_object().AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
         self._menu_event(0, "opened")
@@ -374,38 +326,31 @@ class Desktop:
 
     # -- input through XTEST -----------------------------------------------
 
-    def xdotool(self, *arguments):
-        subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=True,
-                       timeout=10)
+    def xdotool(self, *arguments, output=False):
+        # Only queries pipe their output: with it piped, a key held with keydown was seen not to repeat.
+        return subprocess.run(["xdotool"] + [str(argument) for argument in arguments], env=self.env, check=not output,
+                              timeout=10, stdout=subprocess.PIPE if output else None, text=True).stdout
 
     def window_ids(self, name, visible=False):
-        arguments = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", "^%s$" % name]
-        result = subprocess.run(arguments, env=self.env, timeout=10, capture_output=True, text=True)
-        return result.stdout.split()
+        return self.xdotool("search", *(["--onlyvisible"] if visible else []), "--name", "^%s$" % name,
+                            output=True).split()
 
     def focused_window(self):
-        result = subprocess.run(["xdotool", "getwindowfocus"], env=self.env, timeout=10, capture_output=True,
-                                text=True)
-        return result.stdout.strip()
+        return self.xdotool("getwindowfocus", output=True).strip()
 
     def hold_keyboard(self):
-        """Another client holding the whole keyboard, as an open menu does;
-        killing it lets go."""
+        # Another client holding the whole keyboard, as an open menu does;
+        # killing it lets go.
         return self._spawn([self.helper, "grab-keyboard"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
 
     def hold_grab(self, keycode, modifiers):
-        process = self._spawn([self.helper, "grab", str(keycode), str(modifiers)], env=self.env,
-                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        line = read_line(process.stdout, 10, "grab helper")
-        if line != "grabbed":
-            raise AssertionError("grab helper said %r" % line)
-        return process
+        return self.start_helper([self.helper, "grab", str(keycode), str(modifiers)], "grabbed", self.env)
 
 
 def run_script(script_globals, *paths):
-    """Runs a test script: sets its BINARY and each named path (HELPER, ...)
-    from --binary, --helper, ..., then hands the rest to unittest."""
+    # Runs a test script: sets its BINARY and each named path (HELPER, ...)
+    # from --binary, --helper, ..., then hands the rest to unittest.
     parser = argparse.ArgumentParser()
     for name in ("binary",) + paths:
         parser.add_argument("--" + name.replace("_", "-"), required=True)
@@ -416,8 +361,8 @@ def run_script(script_globals, *paths):
 
 
 def without_tray(desk):
-    """Leaves the desktop's notification server alone on its session bus: no
-    StatusNotifierWatcher, as on GNOME without its AppIndicator extension."""
+    # Leaves the desktop's notification server alone on its session bus: no
+    # StatusNotifierWatcher, as on GNOME without its AppIndicator extension.
     session = [process for process in desk.processes if process.args[2:3] == ["session"]][0]
     os.killpg(session.pid, signal.SIGTERM)
     session.wait(5)

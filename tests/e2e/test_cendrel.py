@@ -1,10 +1,10 @@
 #!/usr/bin/python3
-"""End-to-end tests of the cendrel binary on a private X server.
-
-    test_cendrel.py --binary PATH --helper PATH [unittest names...]
-"""
+# End-to-end tests of the cendrel binary on a private X server.
+#
+# test_cendrel.py --binary PATH --helper PATH [unittest names...]
 import contextlib
 import os
+from pathlib import Path
 import select
 import subprocess
 import sys
@@ -39,13 +39,12 @@ class CendrelEndToEnd(unittest.TestCase):
         desk.xdotool(*touch)
         wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call")
         time.sleep(QUIET)
-        self.assertEqual(desk.lock_count(), locks + 1)
-        self.assertTrue(desk.status_line().startswith("Idle — press "), desk.status_line())
+        self.assertEqual((desk.lock_count(), desk.status_line()[:13]), (locks + 1, "Idle — press "))
 
     def failed_lock(self, desk, *touch, limit=5):
-        """Arms, touches, and gives the log lines of a lock that did not
-        happen (Xvfb cannot even switch the display off), once the owner has
-        been told, which must take no longer than `limit`."""
+        # Arms, touches, and gives the log lines of a lock that did not
+        # happen (Xvfb cannot even switch the display off), once the owner has
+        # been told, which must take no longer than `limit`.
         lines, told = len(desk.log_lines()), len(desk.notifications())
         desk.arm_and_touch(touch, lambda: len(desk.notifications()) > told, "a notification", limit)
         self.assertEqual(desk.notifications()[told:], [TOLD])
@@ -65,8 +64,7 @@ class CendrelEndToEnd(unittest.TestCase):
     # -- arming --------------------------------------------------------------
 
     def test_held_hot_key_arms_once_and_the_tray_names_each_state_icon(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             wait_for(lambda: desk.tray_property("IconName") == "cendrel-idle-symbolic", 5, "the idle icon's name")
             desk.xdotool("keydown", "super+alt+l")
             # Held past the server's auto-repeat delay (660 ms), so it repeats.
@@ -81,44 +79,35 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.lock_count(), 0)
 
     def test_input_in_the_grace_period_releases_modifiers_and_small_drift_do_not_lock(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             desk.xdotool("key", "super+alt+l")
             desk.wait_for_status("Arming…")
-            desk.xdotool("mousemove", CENTRE[0] + 300, CENTRE[1] + 200)
-            desk.xdotool("click", 3)
-            desk.xdotool("keydown", "a", "mousedown", 1)
+            desk.xdotool("mousemove", CENTRE[0] + 300, CENTRE[1] + 200, "click", 3, "keydown", "a", "mousedown", 1)
             desk.wait_for_status("● Armed", timeout=GRACE + 5)
             # Released once armed: releases are no input. The baseline is where
             # the pointer rests at the end of the grace period.
-            desk.xdotool("keyup", "a", "mouseup", 1)
-            for modifier in ("shift", "ctrl", "alt", "super", "Caps_Lock", "Caps_Lock"):
-                desk.xdotool("key", modifier)
+            desk.xdotool("keyup", "a", "mouseup", 1, "key", "shift", "ctrl", "alt", "super", "Caps_Lock", "Caps_Lock")
             # XTEST moves, as a hand on a mouse makes: 42.4 points from the
             # baseline, under the 45.3 allowed (3 % of 1280x800's diagonal).
             desk.xdotool("mousemove_relative", "--", 30, -30)
             time.sleep(QUIET)
-            self.assertTrue(desk.status_line().startswith("● Armed"), desk.status_line())
-            self.assertEqual(desk.lock_count(), 0)
+            self.assertEqual((desk.status_line()[:7], desk.lock_count()), ("● Armed", 0))
             desk.xdotool("mousemove_relative", "--", 3, -3)  # 46.7: beyond
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
 
     # -- each watched input locks exactly once -----------------------------
 
     def test_each_watched_input_locks_once(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             for touch in (["click", 1], ["click", 3], ["click", 5], ["key", "a"],
                           ["mousemove", CENTRE[0] + 40, CENTRE[1] + 40]):
                 with self.subTest(touch=touch):
                     desk.arm()
                     self.assert_locks_once(desk, *touch)
-            self.assertEqual(desk.log_lines(), [])
-            self.assertEqual(desk.notifications(), [])
+            self.assertEqual((desk.log_lines(), desk.notifications()), ([], []))
 
     def test_drift_locks_on_the_move_itself_on_a_warp_and_under_an_open_menu(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             # Armed a moment ago, so the first look for warps, two seconds after
             # arming, is far off: a Lock this soon came from the raw motion.
             desk.arm()
@@ -141,8 +130,7 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.close_menu()
 
     def test_hot_key_while_armed_disarms_without_lock_even_after_a_released_shift_or_with_num_lock_or_caps_lock_on(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             # What is pressed before arming, and while armed, before the hot key:
             # last, armed with Caps Lock on, and disarmed with Num Lock on too.
             for before, during in (([], []), ([], ["shift"]), ([], ["ctrl", "super"]), (["Num_Lock"], []),
@@ -158,15 +146,13 @@ class CendrelEndToEnd(unittest.TestCase):
             # Disarmed, so input is no longer watched.
             desk.xdotool("click", 1)
             time.sleep(QUIET)
-            self.assertEqual(desk.lock_count(), 0)
-            self.assertEqual(desk.log_lines(), [])
+            self.assertEqual((desk.lock_count(), desk.log_lines()), (0, []))
 
     def test_layout_change_reaches_the_shortcut_text(self):
         # Alt+Super and the key at Z's position, which types Y in a German
         # layout and W in a French one.
         prefs = b"[General]\nshortcut.keyCode=6\nshortcut.carbonModifiers=2304\n"
-        with self.desktop(preferences=prefs) as desk:
-            desk.launch()
+        with self.desktop(preferences=prefs, launch=True) as desk:
             self.assertIn("Arm Shortcut:  Alt+Super+Z", self.labels(desk))
             # The menu is built again at each change of state. Last, two layouts
             # with the second in use: the text follows the one in use.
@@ -182,8 +168,7 @@ class CendrelEndToEnd(unittest.TestCase):
     # -- the lock, its fallback and the notices -------------------------------
 
     def test_lock_falls_back_on_a_frozen_bus_or_refusing_or_missing_login1_and_tells_the_owner_in_one_notice(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             desk.freeze_system_bus()
             lines = self.failed_lock(desk, "click", 1, limit=1.6)
             # No screen saver answers either.
@@ -199,10 +184,8 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.notifications()[-1].split("|")[1], "Cendrel is already running")
             # number, number replaced, icon, urgency, desktop entry: notices of
             # one subject replace each other; only the unlocked screen is critical.
-            self.assertEqual(desk.notification_numbers(), [["1", "0", "cendrel", "2", "cendrel"],
-                                                           ["1", "1", "cendrel", "2", "cendrel"],
-                                                           ["1", "1", "cendrel", "2", "cendrel"],
-                                                           ["4", "0", "cendrel", "1", "cendrel"]])
+            self.assertEqual(desk.notification_numbers(), ["1 0 cendrel 2 cendrel", "1 1 cendrel 2 cendrel",
+                                                           "1 1 cendrel 2 cendrel", "4 0 cendrel 1 cendrel"])
             desk.restart_system_bus()
             desk.arm()
             self.assert_locks_once(desk, "click", 1)
@@ -256,8 +239,8 @@ class CendrelEndToEnd(unittest.TestCase):
                 return result.returncode, result.stderr
             for name in ("toggle", "arm", "disarm"):
                 self.assertEqual(verb(name), (1, "cendrel: Cendrel is not running\n"), name)
-            no_bus = {key: value for key, value in env.items() if key != "DBUS_SESSION_BUS_ADDRESS"}
-            no_bus["XDG_RUNTIME_DIR"] = os.path.join(desk.dir, "nowhere")
+            no_bus = dict({key: value for key, value in env.items() if key != "DBUS_SESSION_BUS_ADDRESS"},
+                          XDG_RUNTIME_DIR=os.path.join(desk.dir, "nowhere"))
             self.assertEqual(verb("toggle", no_bus),
                              (1, "cendrel: no session bus, so no running Cendrel can be reached\n"))
             desk.launch()
@@ -265,9 +248,7 @@ class CendrelEndToEnd(unittest.TestCase):
                                  ("toggle", "● Armed — any input will lock"), ("arm", "● Armed"), ("toggle", "Idle — ")]:
                 self.assertEqual(verb(name), (0, ""), name)
                 desk.wait_for_status(status, timeout=GRACE + 5)
-            self.assertEqual(desk.lock_count(), 0)
-            self.assertEqual(desk.notifications(), [])
-            self.assertIsNone(desk.app.poll())
+            self.assertEqual((desk.lock_count(), desk.notifications(), desk.app.poll()), (0, [], None))
 
     def test_without_a_tray_the_owner_is_told_how_to_arm_and_the_command_still_arms(self):
         with self.desktop() as desk:
@@ -323,8 +304,7 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.wait_for_status("Arming…")
             desk.xdotool("key", "ctrl+shift+k")
             desk.wait_for_status("Idle — press Ctrl+Shift+K to arm")
-            with open(desk.preferences_path, "rb") as stored:
-                self.assertEqual(stored.read(), prefs)
+            self.assertEqual(Path(desk.preferences_path).read_bytes(), prefs)
             os.remove(desk.preferences_path)
             os.mkdir(desk.preferences_path)  # nothing can be stored there
             self.open_panel(desk)
@@ -342,8 +322,7 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.hold_grab(X_KEYCODE_K, X_CONTROL_SHIFT).stdin.close()
 
     def test_recorder_takes_the_current_shortcut_and_its_panel_locks_on_input_while_armed(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             for touch in (["key", "a"], ["click", 1]):
                 desk.arm()  # leaves the pointer where the panel opens
                 self.open_panel(desk)
@@ -354,12 +333,10 @@ class CendrelEndToEnd(unittest.TestCase):
             self.panel_closes(desk)
             time.sleep(QUIET)
             self.assertTrue(desk.status_line().startswith("Idle — press Alt+Super+L"), desk.status_line())
-            with open(desk.preferences_path) as stored:
-                self.assertIn("shortcut.keyCode=37\n", stored.read())
+            self.assertIn("shortcut.keyCode=37\n", Path(desk.preferences_path).read_text())
 
     def test_tray_menu_entries_lock_now_launch_at_login_one_icon_and_quit(self):
-        with self.desktop() as desk:
-            desk.launch()
+        with self.desktop(launch=True) as desk:
             # What the core's menu says is the core's business; here, what a
             # host is told of it.
             items = desk.menu_items()
@@ -370,21 +347,17 @@ class CendrelEndToEnd(unittest.TestCase):
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
             entry = os.path.join(desk.config, "autostart", "cendrel.desktop")
             desk.click_menu("Launch at Login")
-            wait_for(lambda: os.path.exists(entry), 5, "the autostart entry")
+            wait_for(lambda: os.path.exists(entry) and desk.menu_item("Launch at Login")["checked"], 5, "both")
             # Installed, a copy of the package's desktop entry; else the path.
             installed = os.path.join(os.path.dirname(BINARY), "..", "share", "applications", "cendrel.desktop")
-            with open(entry) as text:
-                if os.path.exists(installed):
-                    with open(installed) as original:
-                        self.assertEqual(text.read(), original.read())
-                else:
-                    self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), text.read())
-            wait_for(lambda: desk.menu_item("Launch at Login")["checked"], 5, "the check mark")
+            if os.path.exists(installed):
+                self.assertEqual(Path(entry).read_text(), Path(installed).read_text())
+            else:
+                self.assertIn('Exec="%s"\n' % os.path.realpath(BINARY), Path(entry).read_text())
             desk.click_menu("Launch at Login")
-            wait_for(lambda: not os.path.exists(entry), 5, "the entry to go")
-            wait_for(lambda: not desk.menu_item("Launch at Login")["checked"], 5, "the check mark to go")
-            with open(desk.watcher_log) as registered:
-                self.assertEqual(len(registered.readlines()), 1, "one icon")
+            wait_for(lambda: not os.path.exists(entry) and not desk.menu_item("Launch at Login")["checked"], 5,
+                     "the entry and its check mark to go")
+            self.assertEqual(len(Path(desk.watcher_log).read_text().splitlines()), 1, "one icon")
             self.assertEqual(desk.quit(), 0)
 
 

@@ -1,15 +1,15 @@
 #!/usr/bin/python3
-"""End-to-end tests of the lock chain, with stand-in lockers on the test buses.
-
-    test_lock.py --binary PATH --helper PATH [unittest names...]
-"""
+# End-to-end tests of the lock chain, with stand-in lockers on the test buses.
+#
+# test_lock.py --binary PATH --helper PATH [unittest names...]
 import os
+from pathlib import Path
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import SCREEN, Desktop, run_script, wait_for  # noqa: E402
+from harness import Desktop, run_script, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -26,12 +26,10 @@ class CendrelLock(unittest.TestCase):
         return Desktop(BINARY, HELPER, **options)
 
     def lock(self, desk, told):
-        """Arms, clicks, and gives the log lines of the lock once it is over:
-        the owner told, or the deadline passed without it."""
+        # Arms, clicks, and gives the log lines of the lock once it is over:
+        # the owner told, or the deadline passed without it.
         lines, notices = len(desk.log_lines()), len(desk.notifications())
-        desk.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
-        desk.xdotool("key", "super+alt+l")
-        desk.wait_for_status("● Armed — any input will lock", timeout=7)
+        desk.arm()
         desk.xdotool("click", 1)
         if told:
             wait_for(lambda: len(desk.notifications()) > notices, DEADLINE + 3, "the owner told")
@@ -44,17 +42,15 @@ class CendrelLock(unittest.TestCase):
         return desk.log_lines()[lines:]
 
     def test_screen_saver_that_answers_after_a_second_and_a_half_raises_no_alarm(self):
-        with self.desktop(login1=None, screensaver=["org.freedesktop.ScreenSaver:slow"]) as desk:
-            desk.launch()
+        with self.desktop(login1=None, screensaver=["org.freedesktop.ScreenSaver:slow"], launch=True) as desk:
             lines = self.lock(desk, told=False)
             # The others were asked while it took its time.
-            self.assertEqual(lines[0], "Cendrel: could not reach login1, falling back")
-            self.assertEqual(desk.screen_savers_asked(), SAVERS[:1])
+            self.assertEqual((lines[0], desk.screen_savers_asked()),
+                             ("Cendrel: could not reach login1, falling back", SAVERS[:1]))
 
     def test_each_screen_saver_name_is_asked_in_turn(self):
         with self.desktop(login1="refuse", screensaver=[SAVERS[0] + ":inactive", SAVERS[1] + ":refuse",
-                                                        SAVERS[2] + ":refuse", SAVERS[3] + ":lock"]) as desk:
-            desk.launch()
+                                                        SAVERS[2] + ":refuse", SAVERS[3] + ":lock"], launch=True) as desk:
             self.assertEqual(self.lock(desk, told=False),
                              ["Cendrel: login1 Lock failed, falling back",
                               "Cendrel: screen saver Lock accepted, but nothing shows the screen locked; going on",
@@ -63,8 +59,7 @@ class CendrelLock(unittest.TestCase):
             self.assertEqual(desk.screen_savers_asked(), SAVERS)
 
     def test_login_manager_whose_locked_hint_never_turns_true_gets_the_owner_told(self):
-        with self.desktop(login1="nolistener") as desk:
-            desk.launch()
+        with self.desktop(login1="nolistener", launch=True) as desk:
             lines = self.lock(desk, told=True)
             self.assertEqual(desk.lock_count(), 1)
             self.assertEqual(lines[:2], ["Cendrel: login1 Lock accepted, but nothing shows the screen locked; "
@@ -74,30 +69,22 @@ class CendrelLock(unittest.TestCase):
     def test_lock_command_from_the_preferences_file_is_run_without_a_shell(self):
         with self.desktop(login1=None) as desk:
             script, arguments, status = (os.path.join(desk.dir, name) for name in ("locker", "arguments", "status"))
-            with open(script, "w") as out:
-                out.write('#!/bin/sh\nprintf "%%s\\n" "$@" > %s\necho 1 >> %s\nexit "$(cat %s)"\n'
-                          % (arguments, desk.lock_log, status))
+            Path(script).write_text('#!/bin/sh\nprintf "%%s\\n" "$@" > %s\necho 1 >> %s\nexit "$(cat %s)"\n'
+                                    % (arguments, desk.lock_log, status))
             os.chmod(script, 0o755)
-            with open(status, "w") as out:
-                out.write("0\n")
+            Path(status).write_text("0\n")
             os.makedirs(os.path.dirname(desk.preferences_path))
-            with open(desk.preferences_path, "w") as prefs:
-                prefs.write("[General]\nlock.command=\"%s 'two words' $HOME;x\"\n" % script)
+            Path(desk.preferences_path).write_text("[General]\nlock.command=\"%s 'two words' $HOME;x\"\n" % script)
             desk.launch()
             self.lock(desk, told=False)
-            with open(arguments) as text:
-                self.assertEqual(text.read().splitlines(), ["two words", "$HOME;x"])
-            with open(status, "w") as out:
-                out.write("3\n")
+            self.assertEqual(Path(arguments).read_text().splitlines(), ["two words", "$HOME;x"])
+            Path(status).write_text("3\n")
             lines = self.lock(desk, told=True)
             self.assertIn("Cendrel: the lock command failed, falling back", lines)
 
     def test_locker_that_holds_the_keyboard_and_never_exits_is_evidence(self):
-        with self.desktop(login1=None) as desk:
-            os.makedirs(os.path.dirname(desk.preferences_path))
-            with open(desk.preferences_path, "w") as prefs:
-                prefs.write("[General]\nlock.command=%s grab-keyboard\n" % HELPER)
-            desk.launch()
+        prefs = ("[General]\nlock.command=%s grab-keyboard\n" % HELPER).encode()
+        with self.desktop(login1=None, preferences=prefs, launch=True) as desk:
             self.lock(desk, told=False)
 
 

@@ -1,15 +1,15 @@
 #!/usr/bin/python3
-"""End-to-end tests of the input watch in a Wayland session: the cendrel
-binary beside a headless sway 1.7, which offers org_kde_kwin_idle, with
-key presses from wtype and idle inhibitors from a helper client, or beside a
-headless mutter 43, which offers org.gnome.Mutter.IdleMonitor, with input
-through its RemoteDesktop session. The X server of the private desktop stands
-in for XWayland (the tray, the hot key).
-
-    test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
-"""
+# End-to-end tests of the input watch in a Wayland session: the cendrel
+# binary beside a headless sway 1.7, which offers org_kde_kwin_idle, with
+# key presses from wtype and idle inhibitors from a helper client, or beside a
+# headless mutter 43, which offers org.gnome.Mutter.IdleMonitor, with input
+# through its RemoteDesktop session. The X server of the private desktop stands
+# in for XWayland (the tray, the hot key).
+#
+#     test_wayland.py --binary PATH --helper PATH --wayland-helper PATH [unittest names...]
 import glob
 import os
+from pathlib import Path
 import re
 import shutil
 import signal
@@ -21,7 +21,7 @@ import unittest
 import dbus
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from harness import Desktop, read_line, run_script, wait_for  # noqa: E402
+from harness import Desktop, run_script, wait_for  # noqa: E402
 
 BINARY = None
 HELPER = None
@@ -37,8 +37,8 @@ SILENCED = "a program is keeping the screen awake, so input cannot be seen"
 
 
 def start_as_nobody(desk, name, argv, env):
-    """Starts a compositor as nobody (sway refuses root) on the desktop's
-    session bus, and points the desktop's WAYLAND_DISPLAY at its socket."""
+    # Starts a compositor as nobody (sway refuses root) on the desktop's
+    # session bus, and points the desktop's WAYLAND_DISPLAY at its socket.
     runtime = os.path.join(desk.dir, name)
     os.makedirs(runtime, mode=0o700)
     shutil.chown(runtime, "nobody", "nogroup")
@@ -87,8 +87,7 @@ class Sway:
 
         def argv(runtime):
             config = os.path.join(runtime, "config")
-            with open(config, "w") as text:
-                text.write("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
+            Path(config).write_text("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
             return ["sway", "-d", "-c", config]
 
         self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
@@ -101,31 +100,24 @@ class Sway:
     # outputs (wlroots 0.15) refuse to be disabled, so what it was asked, in
     # its debug log, is what can be seen.
     def power(self):
-        with open(os.path.join(self.desk.dir, "sway.log")) as log:
-            return re.findall(r"Turning (on|off) output", log.read())[-1]
+        return re.findall(r"Turning (on|off) output", Path(self.desk.dir, "sway.log").read_text())[-1]
 
     def type(self, *arguments):
         subprocess.run(["wtype"] + list(arguments), env=self.desk.env, check=True, timeout=10)
 
     def press_shortcut(self):
-        """Alt+Super+L, which the sway configuration binds to `cendrel --toggle`."""
+        # Alt+Super+L, which the sway configuration binds to `cendrel --toggle`.
         self.type("-M", "alt", "-M", "logo", "l", "-m", "logo", "-m", "alt")
 
     def touch(self, kind):
-        """A key press (wtype), or a pointer motion, click or scroll."""
+        # A key press (wtype), or a pointer motion, click or scroll.
         if kind == "key":
             self.type("k")
         else:
             subprocess.run([WAYLAND_HELPER, kind], env=self.desk.env, check=True, timeout=10)
 
     def inhibit(self):
-        """A client holding an idle inhibitor until the returned process's stdin closes."""
-        process = self.desk._spawn([WAYLAND_HELPER, "inhibit"], env=self.desk.env, stdin=subprocess.PIPE,
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        line = read_line(process.stdout, 10, "inhibitor")
-        if line != "inhibiting":
-            raise AssertionError("inhibitor said %r" % line)
-        return process
+        return self.desk.start_helper([WAYLAND_HELPER, "inhibit"], "inhibiting", self.desk.env)  # holds an idle inhibitor
 
 
 class CendrelWayland(unittest.TestCase):
@@ -139,6 +131,11 @@ class CendrelWayland(unittest.TestCase):
         self.assertEqual(desk.log_lines(), ["Cendrel: Wayland session; input is watched through " + mechanism])
         return started
 
+    def locks_once(self, desk, locks, what):
+        wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after " + what)
+        time.sleep(QUIET)
+        self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), what)
+
     def test_under_mutter_a_key_or_motion_while_armed_locks_once(self):
         with Desktop(BINARY, HELPER) as desk:
             mutter = self.start(desk, Mutter, "org.gnome.Mutter.IdleMonitor")
@@ -146,9 +143,7 @@ class CendrelWayland(unittest.TestCase):
                 wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith("Arming…"), 5, "arming")
                 desk.wait_for_status(ARMED, timeout=GRACE + 5)
                 mutter.touch(kind)
-                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
-                time.sleep(QUIET)
-                self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), kind)
+                self.locks_once(desk, locks, kind)
 
     def arm(self, desk):
         self.verb(desk, "arm")
@@ -166,9 +161,7 @@ class CendrelWayland(unittest.TestCase):
                     time.sleep(PROBES)
                     self.assertEqual((desk.lock_count(), desk.status_line()), (0, ARMED), "untouched, it stays armed")
                 sway.touch(kind)
-                wait_for(lambda: desk.lock_count() > locks, 5, "a Lock call after a " + kind)
-                time.sleep(QUIET)
-                self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), kind)
+                self.locks_once(desk, locks, kind)
                 sway.touch(kind)
                 time.sleep(QUIET)
                 self.assertEqual(desk.lock_count(), locks + 1, "idle again: nothing watches")
@@ -183,9 +176,7 @@ class CendrelWayland(unittest.TestCase):
             desk.wait_for_status(ARMED, timeout=GRACE + 5)
             # The press is input, seen before the command it starts arrives.
             sway.press_shortcut()
-            wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
-            time.sleep(QUIET)
-            self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (1, "Idle — "))
+            self.locks_once(desk, 0, "the shortcut")
 
     def test_portal_binds_the_stored_shortcut_its_trigger_is_shown_and_each_activation_toggles(self):
         with Desktop(BINARY, HELPER) as desk:
@@ -194,8 +185,7 @@ class CendrelWayland(unittest.TestCase):
             self.start(desk)
             desk.wait_for_status("Idle — press ALT+LOGO+l (assigned) to arm")
             self.assertEqual(desk.menu_items()[5]["label"], "Arm Shortcut:  ALT+LOGO+l (assigned)")
-            with open(triggers) as text:
-                self.assertEqual(text.read(), "ALT+LOGO+l\n")
+            self.assertEqual(Path(triggers).read_text(), "ALT+LOGO+l\n")
             portal = desk._bus().get_object("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop")
             for status in ("Arming…", "Idle — press"):
                 portal.Press(dbus_interface="org.cendrel.Test")
@@ -217,8 +207,7 @@ class CendrelWayland(unittest.TestCase):
         stand_ins = os.path.join(desk.dir, "bin")
         os.makedirs(stand_ins)
         for name in lockers:
-            with open(os.path.join(stand_ins, name), "w") as script:
-                script.write('#!/bin/sh\necho "${0##*/} $*" >> %s/ran\n' % desk.dir)
+            Path(stand_ins, name).write_text('#!/bin/sh\necho "${0##*/} $*" >> %s/ran\n' % desk.dir)
             os.chmod(os.path.join(stand_ins, name), 0o755)
         desk.env["PATH"] = stand_ins + ":" + desk.env["PATH"]
         shown = self.start(desk, compositor, mechanism)
@@ -231,8 +220,7 @@ class CendrelWayland(unittest.TestCase):
         with Desktop(BINARY, HELPER, login1="nolistener") as desk:
             self.lock_by_touch(desk, ["swaylock", "hyprlock"])
             time.sleep(DEADLINE + QUIET)  # nothing must come, however late
-            with open(os.path.join(desk.dir, "ran")) as ran:
-                self.assertEqual(ran.read().splitlines(), ["swaylock -f"])
+            self.assertEqual(Path(desk.dir, "ran").read_text().splitlines(), ["swaylock -f"])
             self.assertEqual((desk.lock_count(), desk.notifications()), (1, []))
 
     def test_without_a_locker_the_owner_is_told_and_the_display_is_off_until_the_next_touch(self):

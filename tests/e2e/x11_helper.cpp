@@ -72,10 +72,6 @@ int grabKeyboard(xcb_connection_t* connection, xcb_window_t root)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fputs("usage: x11_helper grab <keycode> <modifiers>\n", stderr);
-        return 2;
-    }
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection)) {
@@ -83,7 +79,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const std::string command = argv[1];
+    const std::string command = argc > 1 ? argv[1] : "";
     int status = 2;
     if (command == "grab" && argc == 4) {
         status = grab(connection, root, std::atoi(argv[2]), std::atoi(argv[3]));

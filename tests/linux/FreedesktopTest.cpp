@@ -94,8 +94,7 @@ TEST(Login1Test, ErrorsSayWhetherTheLockIsThere)
         {"org.freedesktop.DBus.Error.UnknownObject", LockFailure::missing},
         {"org.freedesktop.DBus.Error.UnknownMethod", LockFailure::missing},
         {"org.freedesktop.DBus.Error.UnknownInterface", LockFailure::missing},
-        {"org.freedesktop.DBus.Error.AccessDenied", LockFailure::refused},
-    };
+        {"org.freedesktop.DBus.Error.AccessDenied", LockFailure::refused}};
     for (const auto& [name, failure] : rows)
         EXPECT_EQ(lockFailureFromError(name), failure) << name;
 }
@@ -112,8 +111,7 @@ TEST_F(FilesTest, LockCommandIsTheTextAsWritten)
         {"lock.command=i3lock -c 000000", "i3lock -c 000000"},
         {"lock.command=\"sh -c 'a, b' \\\"c\\\" d\\\\e\"", "sh -c 'a, b' \"c\" d\\e"},
         {"lock.command=slock, now", "slock, now"},
-        {"lock.commands=slock", std::nullopt},
-    };
+        {"lock.commands=slock", std::nullopt}};
     for (const auto& [line, text] : rows) {
         writeAll(prefsPath, QByteArray("[General]\n") + line + "\n");
         EXPECT_EQ(IniPreferences(prefsPath.toStdString()).text("lock.command"), text) << line;
@@ -146,8 +144,7 @@ TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
 
 TEST(TrayStatusBarTest, MenuWeCannotSeeClosesAfterTheLimitButOurOwnPopupStaysOpen)
 {
-    int opened = 0;
-    int closed = 0;
+    int opened = 0, closed = 0;
     auto item = TrayStatusBar(20ms).makeStatusItem({[&] { return ++opened > 0; }, [&] { ++closed; }});
     QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
     item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
@@ -221,8 +218,7 @@ TEST(QtRecorderPanelTest, EveryLineReadsOnLightAndDarkWindows)
 TEST(QtRunLoopTest, TimersStopWhenReleasedEvenFromInsideTheirOwnBlock)
 {
     QtRunLoop loop;
-    int repeats = 0;
-    int next = 0;
+    int repeats = 0, next = 0;
     std::unique_ptr<Timer> repeating = loop.scheduleTimer(Seconds(0.001), true, [&] {
         ++repeats;
         repeating.reset();
@@ -258,8 +254,7 @@ TEST_F(AutostartTest, ExecQuotesWhatTheShellOrTheFormatWouldReadAsSyntax)
         {"/opt/`id`/cendrel", R"(Exec="/opt/\\`id\\`/cendrel")"},
         {"/opt/\"q\"/cendrel", R"(Exec="/opt/\\"q\\"/cendrel")"},
         {"/opt/back\\slash/cendrel", R"(Exec="/opt/back\\\\slash/cendrel")"},
-        {"/opt/50%/cendrel", R"(Exec="/opt/50%%/cendrel")"},
-    };
+        {"/opt/50%/cendrel", R"(Exec="/opt/50%%/cendrel")"}};
     for (const auto& [executable, exec] : rows) {
         XdgAutostart autostart(entryPath.toStdString(), executable);
         ASSERT_EQ(autostart.enable(), std::nullopt);
@@ -278,8 +273,7 @@ TEST_F(AutostartTest, OnlyTheMainGroupSaysWhatStartsAndWhetherItRuns)
         {"[Desktop Entry]\nExec=/usr/bin/cendrel\nX-GNOME-Autostart-enabled=false\n", false},
         {"[Desktop Action arm]\nExec=/usr/bin/cendrel\n[Desktop Entry]\nExec=/bin/true\n", false},
         {"[Other]\nExec=/usr/bin/cendrel\n", false},
-        {"[Desktop Entry]\nExec=cendrel\n", false},
-    };
+        {"[Desktop Entry]\nExec=cendrel\n", false}};
     for (const auto& [contents, enabled] : rows) {
         writeAll(entryPath, contents);
         EXPECT_EQ(XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel").isEnabled(), enabled) << contents;
@@ -336,10 +330,9 @@ TEST(TrayStatusBarTest, CheckMarksFollowEachRebuildAndSetCheckedReachesTheCurren
 TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers)
 {
     using Reason = QSystemTrayIcon::ActivationReason;
-    for (const auto& [reason, opens] : {std::pair{Reason::Trigger, true},
-                                        {Reason::Context, false},
-                                        {Reason::DoubleClick, false},
-                                        {Reason::Unknown, false}}) {
+    const std::pair<Reason, bool> reasons[] = {
+        {Reason::Trigger, true}, {Reason::Context, false}, {Reason::DoubleClick, false}, {Reason::Unknown, false}};
+    for (const auto& [reason, opens] : reasons) {
         auto item = TrayStatusBar().makeStatusItem({});
         auto& tray = static_cast<TrayStatusItem&>(*item);
         item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
@@ -351,14 +344,11 @@ TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers
 
 TEST(QtRecorderPanelTest, AModifierKeyOnItsOwnIsNoKeyPressThoughTheTablesPlaceIt)
 {
-    for (const auto& [key, evdev] : {std::pair{Qt::Key_Control, quint32(KEY_LEFTCTRL)},
-                                     {Qt::Key_Alt, KEY_LEFTALT},
-                                     {Qt::Key_AltGr, KEY_RIGHTALT},
-                                     {Qt::Key_Meta, KEY_LEFTMETA},
-                                     {Qt::Key_Super_L, KEY_LEFTMETA},
-                                     {Qt::Key_Super_R, KEY_RIGHTMETA},
-                                     {Qt::Key_CapsLock, KEY_CAPSLOCK},
-                                     {Qt::Key_NumLock, KEY_NUMLOCK}}) {
+    const std::pair<Qt::Key, quint32> modifierKeys[] = {
+        {Qt::Key_Control, KEY_LEFTCTRL},  {Qt::Key_Alt, KEY_LEFTALT},      {Qt::Key_AltGr, KEY_RIGHTALT},
+        {Qt::Key_Meta, KEY_LEFTMETA},     {Qt::Key_Super_L, KEY_LEFTMETA}, {Qt::Key_Super_R, KEY_RIGHTMETA},
+        {Qt::Key_CapsLock, KEY_CAPSLOCK}, {Qt::Key_NumLock, KEY_NUMLOCK}};
+    for (const auto& [key, evdev] : modifierKeys) {
         const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, evdev + 8, 0, 0);
         EXPECT_EQ(keyPressFromEvent(event), std::nullopt) << evdev;
     }

@@ -11,12 +11,10 @@ namespace {
 
 // Records each call; the handles are the addresses of its two fields.
 struct Recorder {
-    bool hasLibrary = true;
-    bool hasFunction = true;
+    bool hasLibrary = true, hasFunction = true;
     bool starts = true;
     std::vector<std::string> calls;
-    int library = 0;
-    int function = 0;
+    int library = 0, function = 0;
 
     MacLockCalls make()
     {
@@ -54,8 +52,7 @@ TEST(MacLockStepsTest, LoginFrameworkIsOpenedLookedUpCalledAndClosed)
     const Row rows[] = {
         {true, true, {open, "look up SACLockScreenImmediate", "call", "close"}, LockReport::Outcome::locked},
         {true, false, {open, "look up SACLockScreenImmediate", "close"}, LockReport::Outcome::failed},
-        {false, true, {open}, std::nullopt},
-    };
+        {false, true, {open}, std::nullopt}};
     for (const Row& row : rows) {
         Recorder recorder;
         recorder.hasLibrary = row.hasLibrary;

@@ -16,8 +16,7 @@ TEST(MacHotKeyPresses, OnlyOurIdIsPostedAndTheNewestLiveRegistrationGetsIt)
     std::deque<std::function<void()>> queue;
     auto presses = std::make_shared<HotKeyPresses>([&](std::function<void()> work) { queue.push_back(work); });
     std::vector<std::string> calls;
-    int first = 0;
-    int second = 0;
+    int first = 0, second = 0;
     presses->add(&first, [&] { calls.push_back("first"); });
     presses->add(&second, [&] { calls.push_back("second"); });
     presses->pressed(0);
@@ -49,23 +48,19 @@ TEST_P(MacKeyWatchTest, KeysAreVisibleOnlyTrustedAndWithoutSecureInputAndTheTrus
 {
     const KeyWatchCase& c = GetParam();
     int asked = 0;
-    KeyWatchCheck check({[&] { return c.trusted; },
-                         [&] {
-                             ++asked;
-                             return c.trustedOnceAsked;
-                         },
-                         [&] { return c.secureInput; }});
+    KeyWatchCheck check(
+        {[&] { return c.trusted; }, [&] { return ++asked, c.trustedOnceAsked; }, [&] { return c.secureInput; }});
     EXPECT_EQ(check.keyPressesVisible(), c.visible);
     check.keyPressesVisible();
     EXPECT_EQ(asked, c.trusted ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MacKeyWatchTest,
-                         ::testing::Values(KeyWatchCase{true, false, false, true},
-                                           KeyWatchCase{true, false, true, false},
-                                           KeyWatchCase{false, false, false, false},
-                                           KeyWatchCase{false, true, false, true},
-                                           KeyWatchCase{false, true, true, false}));
+const KeyWatchCase keyWatchCases[] = {{true, false, false, true},
+                                      {true, false, true, false},
+                                      {false, false, false, false},
+                                      {false, true, false, true},
+                                      {false, true, true, false}};
+INSTANTIATE_TEST_SUITE_P(Cases, MacKeyWatchTest, ::testing::ValuesIn(keyWatchCases));
 
 TEST(MacLocalMonitors, TheEventThatLockedIsDroppedAndTheRecorderTakesOnlyItsOwn)
 {
@@ -100,8 +95,8 @@ TEST(MacLoginItemStatus, OnlyEnabledChecksAndOnlyRequiresApprovalNeedsTheOwner)
 {
     const std::vector<std::pair<bool, bool>> expected{{false, false}, {true, false}, {false, true}, {false, false}};
     for (long status = 0; status < 4; ++status) {
-        EXPECT_EQ(loginItemEnabled(status), expected[std::size_t(status)].first) << status;
-        EXPECT_EQ(loginItemNeedsApproval(status), expected[std::size_t(status)].second) << status;
+        EXPECT_EQ(std::pair(loginItemEnabled(status), loginItemNeedsApproval(status)), expected[std::size_t(status)])
+            << status;
     }
 }
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Checks platform/macos/Info.plist.in: a well-formed property list that gives
-the bundle its identity and version, makes it an agent (LSUIElement: no Dock
-icon, no menu bar, no focus taken at launch), and configures nothing else of
-the program (no nib, no principal class, not background-only)."""
+# Checks platform/macos/Info.plist.in: a well-formed property list that gives
+# the bundle its identity and version, makes it an agent (LSUIElement: no Dock
+# icon, no menu bar, no focus taken at launch), and configures nothing else of
+# the program (no nib, no principal class, not background-only).
 import plistlib
 import sys
 

@@ -13,14 +13,9 @@
 set -uo pipefail
 
 rejected=false
-if [ "${1:-}" = "--rejected" ]; then
-    rejected=true
-    shift
-fi
-clang=$1
-root=$2
+[ "${1:-}" = "--rejected" ] && rejected=true && shift
+clang=$1 root=$2 here="$2/tests/macos"
 shift 2
-here="$root/tests/macos"
 
 flags=(-fsyntax-only -x objective-c++ -std=c++20 -fobjc-arc -fblocks -fobjc-runtime=macosx-13.0
     -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Wnon-virtual-dtor -Wold-style-cast
@@ -32,15 +27,11 @@ if $rejected; then
     files=("$here"/rejected/*.mm)
 else
     files=("$root"/platform/macos/*.mm)
-    if [ ${#files[@]} -eq 0 ]; then
-        echo "FAIL no .mm file in platform/macos"
-        exit 1
-    fi
+    [ ${#files[@]} -ne 0 ] || { echo "FAIL no .mm file in platform/macos"; exit 1; }
     files+=("$root"/sources/*.cpp "$root"/platform/*.cpp)
 fi
 
-passed=0
-failed=0
+passed=0 failed=0
 for file in "${files[@]}"; do
     name=${file#"$root"/}
     output=$("$clang" "${flags[@]}" "$file" 2>&1)
