@@ -77,6 +77,11 @@ class Mutter:
         if kind == "key":
             for pressed in (True, False):
                 self.session.NotifyKeyboardKeycode(dbus.UInt32(30), pressed, dbus_interface=interface)
+        elif kind == "click":
+            for pressed in (True, False):
+                self.session.NotifyPointerButton(0x110, pressed, dbus_interface=interface)  # BTN_LEFT
+        elif kind == "scroll":
+            self.session.NotifyPointerAxisDiscrete(dbus.UInt32(0), 1, dbus_interface=interface)
         else:
             self.session.NotifyPointerMotionRelative(5.0, 0.0, dbus_interface=interface)
 
@@ -136,10 +141,10 @@ class CendrelWayland(unittest.TestCase):
         time.sleep(QUIET)
         self.assertEqual((desk.lock_count(), desk.status_line()[:7]), (locks + 1, "Idle — "), what)
 
-    def test_under_mutter_a_key_or_motion_while_armed_locks_once(self):
+    def test_under_mutter_each_key_motion_click_or_scroll_while_armed_locks_once(self):
         with Desktop(BINARY, HELPER) as desk:
             mutter = self.start(desk, Mutter, "org.gnome.Mutter.IdleMonitor")
-            for locks, kind in enumerate(["key", "motion"]):
+            for locks, kind in enumerate(["key", "motion", "click", "scroll"]):
                 wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith("Arming…"), 5, "arming")
                 desk.wait_for_status(ARMED, timeout=GRACE + 5)
                 mutter.touch(kind)
