@@ -148,6 +148,17 @@ class CendrelEndToEnd(unittest.TestCase):
             time.sleep(QUIET)
             self.assertEqual((desk.lock_count(), desk.log_lines()), (0, []))
 
+    def test_stored_shortcut_with_caps_lock_works_only_with_caps_lock_on(self):
+        # Super and the key at G's position, stored with Caps Lock (0x500).
+        with self.desktop(preferences=b"[General]\nshortcut.keyCode=5\nshortcut.carbonModifiers=1280\n",
+                          launch=True) as desk:
+            desk.xdotool("key", "super+g")
+            time.sleep(QUIET)
+            self.assertEqual(desk.status_line(), "Idle — press Super+G to arm")
+            desk.xdotool("key", "Caps_Lock")
+            desk.xdotool("key", "super+g")
+            desk.wait_for_status("Arming…")
+
     def test_layout_change_reaches_the_shortcut_text(self):
         # Alt+Super and the key at Z's position, which types Y in a German
         # layout and W in a French one.

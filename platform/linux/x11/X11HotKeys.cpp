@@ -108,9 +108,7 @@ HotKeyResult X11HotKeys::registerHotKey(std::uint32_t keyCode, Modifiers modifie
 
 bool X11HotKeys::isHotKey(std::uint32_t xKeyCode, std::uint16_t xState) const
 {
-    const auto modifiers = static_cast<std::uint16_t>(xState & x11_keys::xShortcutModifiers);
-    return std::any_of(grabs_.begin(), grabs_.end(),
-                       [&](const auto& grab) { return grab->keyCode == xKeyCode && grab->modifiers == modifiers; });
+    return std::any_of(grabs_.begin(), grabs_.end(), [&](const auto& grab) { return grab->matches(xKeyCode, xState); });
 }
 
 void X11HotKeys::handleKey(bool press, std::uint8_t keyCode, std::uint16_t state)
@@ -119,10 +117,8 @@ void X11HotKeys::handleKey(bool press, std::uint8_t keyCode, std::uint16_t state
         std::erase(keysDown_, keyCode);
         return;
     }
-    const auto modifiers = static_cast<std::uint16_t>(state & x11_keys::xShortcutModifiers);
-    const auto found = std::find_if(grabs_.begin(), grabs_.end(), [&](const auto& grab) {
-        return grab->keyCode == keyCode && grab->modifiers == modifiers;
-    });
+    const auto found =
+        std::find_if(grabs_.begin(), grabs_.end(), [&](const auto& grab) { return grab->matches(keyCode, state); });
     if (found == grabs_.end() || std::find(keysDown_.begin(), keysDown_.end(), keyCode) != keysDown_.end())
         return;
     keysDown_.push_back(keyCode);

@@ -4,6 +4,7 @@
 #include "HotKeys.h"
 #include "RunLoop.h"
 #include "X11Connection.h"
+#include "X11KeyCodes.h"
 
 #include <memory>
 #include <vector>
@@ -29,6 +30,12 @@ private:
         // modifier before the grab is released.
         std::vector<std::uint16_t> variants;
         std::function<void()> onPress;
+        // Caps Lock counts only for a combination that asks for it.
+        bool matches(std::uint32_t xKeyCode, std::uint32_t xState) const
+        {
+            const std::uint32_t relevant = x11_keys::xShortcutModifiers | (modifiers & x11_keys::xLockMask);
+            return keyCode == xKeyCode && modifiers == (xState & relevant);
+        }
     };
     class Registration;
 

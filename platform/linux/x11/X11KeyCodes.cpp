@@ -94,6 +94,10 @@ std::uint16_t xStateFromModifiers(Modifiers modifiers)
         state |= xControlMask;
     if (modifiers.contains(Modifier::shift))
         state |= xShiftMask;
+    // Only a stored shortcut carries it: the combination then needs Caps
+    // Lock on, and the plain one stays free for every other program.
+    if (modifiers.contains(Modifier::capsLock))
+        state |= xLockMask;
     return state;
 }
 
