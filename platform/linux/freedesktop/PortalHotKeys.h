@@ -33,8 +33,8 @@ private:
     std::function<std::optional<std::string>(KeyCode)> keySymbolName_;
 };
 
-// The combination in the portal's trigger notation ("ALT+LOGO+l"), as the
-// XDG shortcuts specification writes it.
+// The combination in the portal's trigger notation ("ALT+LOGO+l"): the
+// modifier names of the XDG shortcuts notation, then the key's symbol.
 QString portalTrigger(Modifiers modifiers, const std::string& keySymbol);
 
 // One portal session with its one shortcut. Signals reach Qt D-Bus receivers

@@ -47,7 +47,7 @@ void X11KeyboardLayout::refresh()
     }
 }
 
-std::optional<std::string> X11KeyboardLayout::characterForKey(KeyCode keyCode)
+std::optional<std::uint32_t> X11KeyboardLayout::keyInCurrentKeymap(KeyCode keyCode)
 {
     const auto xKeyCode = x11_keys::xKeyCodeFromKeyCode(keyCode);
     if (!xKeyCode)
@@ -55,6 +55,14 @@ std::optional<std::string> X11KeyboardLayout::characterForKey(KeyCode keyCode)
     if (generation_ != x_->keyboardGeneration())
         refresh();
     if (keymap_ == nullptr)
+        return std::nullopt;
+    return *xKeyCode;
+}
+
+std::optional<std::string> X11KeyboardLayout::characterForKey(KeyCode keyCode)
+{
+    const auto xKeyCode = keyInCurrentKeymap(keyCode);
+    if (!xKeyCode)
         return std::nullopt;
     std::optional<std::string> text;
     if (xkb_state* plain = xkb_state_new(keymap_)) {
@@ -70,12 +78,8 @@ std::optional<std::string> X11KeyboardLayout::characterForKey(KeyCode keyCode)
 
 std::optional<std::string> X11KeyboardLayout::keySymbolName(KeyCode keyCode)
 {
-    const auto xKeyCode = x11_keys::xKeyCodeFromKeyCode(keyCode);
+    const auto xKeyCode = keyInCurrentKeymap(keyCode);
     if (!xKeyCode)
-        return std::nullopt;
-    if (generation_ != x_->keyboardGeneration())
-        refresh();
-    if (keymap_ == nullptr)
         return std::nullopt;
     const xkb_keysym_t* symbols = nullptr;
     if (xkb_keymap_key_get_syms_by_level(keymap_, *xKeyCode, layout_, 0, &symbols) < 1)

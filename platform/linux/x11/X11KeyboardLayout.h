@@ -28,6 +28,9 @@ public:
 
 private:
     void refresh();
+    // The X key code of a key, with the keymap brought up to date; nothing
+    // when the key has none or no keymap could be read.
+    std::optional<std::uint32_t> keyInCurrentKeymap(KeyCode keyCode);
 
     std::shared_ptr<X11Connection> x_;
     xkb_context* context_ = nullptr;
