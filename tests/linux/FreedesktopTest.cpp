@@ -5,11 +5,11 @@
 #include "freedesktop/IniPreferences.h"
 #include "freedesktop/Login1ScreenLocker.h"
 #include "freedesktop/PortalHotKeys.h"
-#include "freedesktop/QtApplication.h"
-#include "freedesktop/QtRecorderPanel.h"
-#include "freedesktop/QtRunLoop.h"
-#include "freedesktop/TrayStatusBar.h"
 #include "freedesktop/XdgAutostart.h"
+#include "qt/QtApplication.h"
+#include "qt/QtRecorderPanel.h"
+#include "qt/QtRunLoop.h"
+#include "qt/TrayStatusBar.h"
 
 #include <QAction>
 #include <QDir>

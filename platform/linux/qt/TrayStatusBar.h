@@ -16,10 +16,6 @@ class QAction;
 
 namespace cendrel {
 
-// Cendrel's own icon (the locked padlock), for its windows; it carries the
-// name "cendrel", under which the package installs it in the icon theme.
-QIcon applicationIcon();
-
 class TrayStatusItem final : public StatusItem {
 public:
     TrayStatusItem(StatusItemObserver observer, std::chrono::milliseconds unseenMenuLimit);

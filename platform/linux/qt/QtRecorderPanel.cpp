@@ -8,7 +8,7 @@
 // is swallowed without a report.
 #include "QtRecorderPanel.h"
 
-#include "TrayStatusBar.h"
+#include "CendrelIcons.h"
 #include "x11/X11KeyCodes.h"
 #include "x11/X11KeyboardGrab.h"
 
