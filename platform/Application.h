@@ -62,6 +62,9 @@ public:
         showAlert(message, information);
         return false;
     }
+    // Ends the alert on screen, if any, as if its default button was chosen;
+    // the showAlert call that shows it returns once control is back with it.
+    virtual void closeAlert() {}
     // Tells the owner something urgent without stopping the program (a
     // desktop notification), where the system offers that; logging is the
     // caller's business.

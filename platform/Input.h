@@ -36,7 +36,14 @@ public:
     virtual std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) = 0;
     // Whether a watch installed now would see key presses (it may see only
     // the pointer and its buttons, for want of a permission or an extension).
+    // Only asks: never puts anything in front of the owner, for it is asked
+    // while arming.
     virtual bool canWatchKeyPresses() = 0;
+    // Where seeing other programs' key presses takes a permission the owner
+    // grants and it is missing, shows the system's own request for it, at
+    // most once per run. Called at launch only: answering the request is a
+    // click, which must not fall in a grace period.
+    virtual void offerKeyWatchPermission() {}
     // What no watch can see in this session, in words for the owner ("only X
     // programs' input is watched"); empty when it sees everything. Fixed for
     // the life of the process.

@@ -30,6 +30,10 @@ public:
     virtual void show() = 0;
     // Stops taking key presses and hides the panel; it can be shown again.
     virtual void hide() = 0;
+    // Whether key presses reach the panel now. A floating panel stays on
+    // screen while another program is in front, and has the keyboard only
+    // once it is the key window again.
+    virtual bool hasKeyboardFocus() { return true; }
 };
 
 struct RecorderTexts {

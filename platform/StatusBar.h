@@ -55,6 +55,10 @@ public:
     virtual void setMenu(std::vector<MenuEntry> entries) = 0;
     // Sets the check mark of one entry of the current menu in place.
     virtual void setChecked(std::size_t index, bool checked) = 0;
+    // Closes the menu if it is on screen, as if the owner had dismissed it.
+    // Whether its close is still reported is the system's business: the
+    // caller counts it closed once asked.
+    virtual void closeMenu() {}
 };
 
 // Told when the menu opens and closes; both on the main thread. A chosen

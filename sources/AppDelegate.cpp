@@ -109,7 +109,9 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     const Platform& system = platform();
     system.application->becomeAccessory();
-    launchesAtLogin = system.loginItems->isEnabled();
+    // Now rather than at arming, where answering it would be a touch.
+    system.input->offerKeyWatchPermission();
+    launchesAtLogin = loginItemRegistered();
     setupStatusItem();
     hotKeyManager->onTrigger = action(&AppDelegate::hotKeyPressed);
     hotKeyManager->onBindingChange = action(&AppDelegate::desktopBindingChanged);
@@ -181,7 +183,7 @@ void AppDelegate::hotKeyPressed()
     // The recorder keeps the hot key registered, so that the menu's promise
     // ("press … to arm") holds; while it records, an idle press is the
     // shortcut typed into it.
-    if (recorder->isRecording() && monitor->state() == ArmMonitor::State::idle) {
+    if (recorder->hasKeyboard() && monitor->state() == ArmMonitor::State::idle) {
         recorder->capture(shortcut);
         return;
     }
@@ -202,9 +204,23 @@ bool AppDelegate::recorderKeyPress(const KeyPress& press)
 void AppDelegate::toggleArm()
 {
     if (monitor->state() == ArmMonitor::State::idle)
-        monitor->arm();
+        armFromOutside();
     else
         monitor->disarm();
+}
+
+void AppDelegate::armFromOutside()
+{
+    closeWhatIsOpen();
+    monitor->arm();
+}
+
+void AppDelegate::closeWhatIsOpen()
+{
+    // The system may never report these closes: the holds end here.
+    statusItem->closeMenu();
+    platform().application->closeAlert();
+    monitor->dropGraceHolds();
 }
 
 void AppDelegate::armFromMenu()
@@ -220,7 +236,7 @@ void AppDelegate::handleRequest(Request request)
     if (request == Request::disarm || (request == Request::toggle && !idle))
         monitor->disarm();
     else if (!menuArmingBlocked)
-        monitor->arm();
+        armFromOutside();
 }
 
 void AppDelegate::refuseArming(const std::string& why)
@@ -302,15 +318,15 @@ void AppDelegate::lockedByInput()
 
 bool AppDelegate::menuWillOpen()
 {
-    // Held before anything else, so that the close always has one to release.
-    monitor->holdGracePeriod();
     // A menu opened by keyboard or by an assistive technology bypasses every
-    // watch, and offers "Disarm": its opening is a touch like any other.
+    // watch, and offers "Disarm": its opening is a touch like any other. One
+    // that locked is cancelled and holds nothing.
     if (monitor->reportInput())
         return false;
+    menuHold = monitor->holdGracePeriod();
     menuArmingBlocked = false;
     menuArmingUnblock.reset();
-    const bool enabled = platform().loginItems->isEnabled();
+    const bool enabled = loginItemRegistered();
     if (enabled != launchesAtLogin) {
         launchesAtLogin = enabled;
         if (loginMenuItem)
@@ -326,10 +342,7 @@ void AppDelegate::menuDidClose()
 {
     // On a later pass: an entry chosen from the menu is handled first, so
     // "Disarm" still finds the grace period running.
-    platform().runLoop->post([weak = weak_from_this()] {
-        if (auto self = weak.lock())
-            self->monitor->releaseGracePeriod();
-    });
+    platform().runLoop->post([hold = std::shared_ptr<GraceHold>(std::move(menuHold))]() mutable { hold.reset(); });
 }
 
 bool AppDelegate::shortcutWorks() const
@@ -466,10 +479,16 @@ void AppDelegate::rebuildMenu()
     statusItem->setMenu(std::move(entries));
 }
 
+bool AppDelegate::loginItemRegistered() const
+{
+    LoginItems& loginItems = *platform().loginItems;
+    return loginItems.isEnabled() || loginItems.needsApproval();
+}
+
 void AppDelegate::toggleLaunchAtLogin()
 {
-    setLaunchAtLogin(!platform().loginItems->isEnabled());
-    launchesAtLogin = platform().loginItems->isEnabled();
+    setLaunchAtLogin(!loginItemRegistered());
+    launchesAtLogin = loginItemRegistered();
     if (loginMenuItem)
         statusItem->setChecked(*loginMenuItem, launchesAtLogin);
 }
@@ -477,35 +496,34 @@ void AppDelegate::toggleLaunchAtLogin()
 void AppDelegate::setLaunchAtLogin(bool enabled)
 {
     const Platform& system = platform();
-    if (enabled == system.loginItems->isEnabled())
+    if (enabled == loginItemRegistered())
         return;
-    // Only ever while it is off, so only when it is to be switched on.
-    if (system.loginItems->needsApproval()) {
-        if (showAlert("Launch at Login is switched off in System Settings",
-                      "Cendrel cannot switch it on again itself: turn Cendrel on under Login Items in System "
-                      "Settings.",
-                      "Open Login Items"))
-            system.loginItems->openSettings();
+    const auto error = enabled ? system.loginItems->enable() : system.loginItems->disable();
+    if (error) {
+        system.systemLog->log("Cendrel: launch-at-login change failed: " + error->description);
+        showAlert("Couldn't update Launch at Login", error->localizedDescription);
         return;
     }
-    const auto error = enabled ? system.loginItems->enable() : system.loginItems->disable();
-    if (!error)
-        return;
-    system.systemLog->log("Cendrel: launch-at-login change failed: " + error->description);
-    showAlert("Couldn't update Launch at Login", error->localizedDescription);
+    // A register that succeeded may still wait for the owner, who switched it
+    // off in System Settings or has yet to allow it there.
+    if (enabled && system.loginItems->needsApproval() &&
+        showAlert("Launch at Login is switched off in System Settings",
+                  "Cendrel is registered, but starts at login only once it is switched on under Login Items in "
+                  "System Settings.",
+                  "Open Login Items"))
+        system.loginItems->openSettings();
 }
 
 bool AppDelegate::showAlert(const std::string& message, const std::string& information, const std::string& actionTitle)
 {
     // Whoever answers an alert is at the computer: its clicks must not lock.
-    monitor->holdGracePeriod();
+    const auto hold = monitor->holdGracePeriod();
     Application& application = *platform().application;
     bool chosen = false;
     if (actionTitle.empty())
         application.showAlert(message, information);
     else
         chosen = application.showAlertWithAction(message, information, actionTitle);
-    monitor->releaseGracePeriod();
     return chosen;
 }
 

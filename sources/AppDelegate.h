@@ -31,6 +31,10 @@ public:
 private:
     void hotKeyPressed();
     void toggleArm();
+    // Arming from outside the menu (the hot key, the command line): whatever
+    // of ours is open is closed first, so the grace period starts at once.
+    void armFromOutside();
+    void closeWhatIsOpen();
     void armFromMenu();
     void lockNow();
     void changeShortcut();
@@ -44,6 +48,9 @@ private:
     std::string statusLine(const std::string& shortcutText) const;
     std::string toolTip(const std::string& shortcutText) const;
     void setLaunchAtLogin(bool enabled);
+    // Registered, in force or waiting for the owner's approval: either way
+    // the entry is checked, and choosing it removes the registration.
+    bool loginItemRegistered() const;
     // Every modal alert of ours: the grace period waits while it is up.
     bool showAlert(const std::string& message, const std::string& information, const std::string& actionTitle = {});
     bool menuWillOpen();
@@ -94,6 +101,8 @@ private:
     // started with that same key press, must not arm the guard again.
     bool menuArmingBlocked = false;
     std::unique_ptr<Timer> menuArmingUnblock;
+    // The grace hold of the menu's current opening.
+    std::unique_ptr<GraceHold> menuHold;
     // The desktop shows no status items: the owner is told how to arm once
     // the desktop has said what binds the shortcut.
     bool iconUnseenNoticeDue = false;

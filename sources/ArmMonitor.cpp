@@ -18,6 +18,12 @@ bool mouseInRect(Point p, Rect r)
 
 } // namespace
 
+GraceHold::~GraceHold()
+{
+    if (auto monitor = monitor_.lock())
+        monitor->releaseGraceHold(serial_);
+}
+
 ArmMonitor::~ArmMonitor()
 {
     releaseWatches();
@@ -51,6 +57,7 @@ void ArmMonitor::disarm()
     // Released in every state, the grace timer first, so a cancelled grace
     // period never reaches the armed entry.
     releaseWatches();
+    graceHolds.clear();
     if (state_ == State::idle)
         return;
     state_ = State::idle;
@@ -58,16 +65,23 @@ void ArmMonitor::disarm()
         onStateChange(state_);
 }
 
-void ArmMonitor::holdGracePeriod()
+std::unique_ptr<GraceHold> ArmMonitor::holdGracePeriod()
 {
-    ++graceHolds;
+    graceHolds.insert(++lastGraceHold);
+    return std::make_unique<GraceHold>(weak_from_this(), lastGraceHold);
 }
 
-void ArmMonitor::releaseGracePeriod()
+void ArmMonitor::releaseGraceHold(std::uint64_t serial)
 {
-    if (graceHolds > 0)
-        --graceHolds;
-    if (graceHolds == 0 && graceOver && state_ == State::arming)
+    // One dropped already ends nothing more.
+    if (graceHolds.erase(serial) != 0 && graceHolds.empty() && graceOver && state_ == State::arming)
+        beginMonitoring();
+}
+
+void ArmMonitor::dropGraceHolds()
+{
+    graceHolds.clear();
+    if (graceOver && state_ == State::arming)
         beginMonitoring();
 }
 
@@ -76,7 +90,7 @@ void ArmMonitor::graceElapsed()
     if (state_ != State::arming)
         return;
     graceOver = true;
-    if (graceHolds == 0)
+    if (graceHolds.empty())
         beginMonitoring();
 }
 

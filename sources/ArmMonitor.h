@@ -9,11 +9,31 @@
 #include "RunLoop.h"
 #include "Types.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace cendrel {
+
+class ArmMonitor;
+
+// One hold on the grace period, owned by what took it (one opening of the
+// menu, one alert); its end releases it. Holds the monitor weakly.
+class GraceHold {
+public:
+    GraceHold(std::weak_ptr<ArmMonitor> monitor, std::uint64_t serial) : monitor_(std::move(monitor)), serial_(serial)
+    {
+    }
+    GraceHold(const GraceHold&) = delete;
+    GraceHold& operator=(const GraceHold&) = delete;
+    ~GraceHold();
+
+private:
+    std::weak_ptr<ArmMonitor> monitor_;
+    std::uint64_t serial_;
+};
 
 class ArmMonitor : public std::enable_shared_from_this<ArmMonitor> {
 public:
@@ -49,20 +69,25 @@ public:
     // Starts the grace period when idle and input can be seen; does nothing
     // otherwise: a guard that cannot see is not armed.
     void arm();
-    // Cancels everything and returns to idle; safe in every state.
+    // Cancels everything, every hold included, and returns to idle; safe in
+    // every state.
     void disarm();
-    // While any hold is on (a menu or an alert of ours is up), a grace period
-    // that has run out waits, and ends when the last hold is released: the
-    // owner is still at the computer. Holds are counted, so a late release of
-    // an earlier one never ends a newer one. Watching, once begun, is never
+    // While any hold lives (a menu or an alert of ours is up), a grace period
+    // that has run out waits, and ends when the last hold ends: the owner is
+    // still at the computer. Each hold ends only itself, so a late end of an
+    // earlier one never ends a newer one. Watching, once begun, is never
     // held.
-    void holdGracePeriod();
-    void releaseGracePeriod();
+    [[nodiscard]] std::unique_ptr<GraceHold> holdGracePeriod();
+    // Ends every hold at once: what took them has been closed, or will never
+    // say so.
+    void dropGraceHolds();
     // Input the watch cannot see (a key press our own panel consumed, our
     // menu opening): locks like any watched input. True when it did.
     bool reportInput();
 
 private:
+    friend class GraceHold;
+    void releaseGraceHold(std::uint64_t serial);
     void graceElapsed();
     void beginMonitoring();
     double computeThreshold(Point at) const;
@@ -74,7 +99,8 @@ private:
     State state_ = State::idle;
     Point baseline{};
     double thresholdPoints = 0;
-    int graceHolds = 0;
+    std::set<std::uint64_t> graceHolds;
+    std::uint64_t lastGraceHold = 0;
     bool graceOver = false;
     std::unique_ptr<Timer> pollTimer;
     std::unique_ptr<Timer> graceTimer;

@@ -31,6 +31,9 @@ public:
     // Replaces the hint line while the panel is shown.
     void setHint(const std::string& hint);
     bool isRecording() const { return recording; }
+    // Recording, and the panel has the keyboard: a press of the hot key is
+    // then meant for it.
+    bool hasKeyboard() const { return recording && window && window->hasKeyboardFocus(); }
     // Takes `shortcut` as if its keys had been pressed into the panel (the
     // hot key itself, which the system hands to its registration instead).
     // Only while recording.

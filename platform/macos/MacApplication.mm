@@ -92,6 +92,16 @@ public:
         return runAlert(message, information, toNSString(actionTitle)) == NSAlertSecondButtonReturn;
     }
 
+    // Called from work posted to the main run loop, which runs inside the
+    // alert's modal loop: runModal then returns, with NSModalResponseAbort.
+    void closeAlert() override
+    {
+        NSApplication* app = NSApplication.sharedApplication;
+        if (app.modalWindow != nil) {
+            [app abortModal];
+        }
+    }
+
     void notify(const Notice&) override {}
 
     // App Nap would otherwise coalesce the timers of a program with no window
@@ -120,7 +130,12 @@ private:
             [alert addButtonWithTitle:@"OK"];
             [alert addButtonWithTitle:action];
         }
-        return [alert runModal];
+        const NSModalResponse response = [alert runModal];
+        // Left frontmost with no window, the agent would keep the keyboard,
+        // and the owner's typing would go nowhere. On a later pass, once the
+        // alert's window is surely gone.
+        postToMainRunLoop(&giveFocusBack);
+        return response;
     }
 
     void* startupPool_;
@@ -143,6 +158,26 @@ void bringApplicationForward()
             }
         },
     });
+}
+
+void giveFocusBack()
+{
+    NSApplication* app = NSApplication.sharedApplication;
+    mac::hideUnlessShowing(
+        [app] {
+            if (app.modalWindow != nil) {
+                return true;
+            }
+            // The status item's own window is always visible, but can never
+            // be the key window: only a panel or an alert can.
+            for (NSWindow* window in app.windows) {
+                if (window.visible && window.canBecomeKeyWindow) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        [app] { [app hide:nil]; });
 }
 
 std::shared_ptr<Application> makeMacApplication(void* startupPool)

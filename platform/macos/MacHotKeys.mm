@@ -2,7 +2,6 @@
 // the application event target that hands each press to the main queue
 // (which registration it reaches is decided in MacRules). No gap.
 #import <Carbon/Carbon.h>
-#include <dispatch/dispatch.h>
 
 #include "MacBackend.h"
 #include "MacKeys.h"
@@ -26,20 +25,13 @@ constexpr OSType fourCharCode(const char (&code)[5])
 constexpr EventHotKeyID cendrelHotKeyID = {fourCharCode("CNDR"), mac::hotKeyId};
 static_assert(cendrelHotKeyID.signature == 0x434E4452, "first character in the most significant byte");
 
-void toMainQueue(std::function<void()> work)
-{
-    dispatch_async(dispatch_get_main_queue(), ^{
-      work();
-    });
-}
-
 class MacHotKeyRegistration final : public HotKeyRegistration {
 public:
-    MacHotKeyRegistration(std::shared_ptr<mac::HotKeyPresses> presses, EventHotKeyRef hotKey,
+    MacHotKeyRegistration(std::shared_ptr<mac::HotKeyPresses> presses, EventHotKeyRef hotKey, KeyPress combination,
                           std::function<void()> onPress)
         : presses_(std::move(presses)), hotKey_(hotKey)
     {
-        presses_->add(this, std::move(onPress));
+        presses_->add(this, combination, std::move(onPress));
     }
 
     ~MacHotKeyRegistration() override
@@ -80,7 +72,7 @@ namespace {
 
 class MacHotKeys final : public HotKeys {
 public:
-    MacHotKeys()
+    explicit MacHotKeys(std::shared_ptr<mac::HotKeyPresses> presses) : presses_(std::move(presses))
     {
         // Installed once for the life of the process; the presses object
         // outlives the handler, which is removed first.
@@ -103,19 +95,20 @@ public:
         if (status != noErr) {
             return HotKeyFailure{"(status " + std::to_string(status) + ")"};
         }
-        return std::make_unique<MacHotKeyRegistration>(presses_, hotKey, std::move(onPress));
+        return std::make_unique<MacHotKeyRegistration>(
+            presses_, hotKey, KeyPress{static_cast<KeyCode>(keyCode), modifiers}, std::move(onPress));
     }
 
 private:
-    std::shared_ptr<mac::HotKeyPresses> presses_ = std::make_shared<mac::HotKeyPresses>(&toMainQueue);
+    std::shared_ptr<mac::HotKeyPresses> presses_;
     EventHandlerRef handler_ = nullptr;
 };
 
 } // namespace
 
-std::shared_ptr<HotKeys> makeMacHotKeys()
+std::shared_ptr<HotKeys> makeMacHotKeys(std::shared_ptr<mac::HotKeyPresses> presses)
 {
-    return std::make_shared<MacHotKeys>();
+    return std::make_shared<MacHotKeys>(std::move(presses));
 }
 
 } // namespace cendrel

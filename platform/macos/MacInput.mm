@@ -7,6 +7,7 @@
 #import <Carbon/Carbon.h>
 
 #include "MacBackend.h"
+#include "MacKeys.h"
 #include "MacRules.h"
 
 #include <utility>
@@ -15,11 +16,35 @@ namespace cendrel {
 
 namespace {
 
-// Button presses, key presses and scrolls; releases, drags, moves and
-// modifier keys on their own are left out.
-constexpr NSEventMask watchedEvents = NSEventMaskLeftMouseDown | NSEventMaskRightMouseDown | NSEventMaskOtherMouseDown |
-                                      NSEventMaskKeyDown | NSEventMaskScrollWheel;
-static_assert(watchedEvents == 0x240040A);
+// Button presses, key presses and scrolls; releases, drags and moves are left
+// out, and so are modifier keys on their own but Fn (see MacRules).
+constexpr NSEventMask localEvents = NSEventMaskLeftMouseDown | NSEventMaskRightMouseDown | NSEventMaskOtherMouseDown |
+                                    NSEventMaskKeyDown | NSEventMaskScrollWheel;
+constexpr NSEventMask globalEvents = localEvents | NSEventMaskFlagsChanged | NSEventMaskSystemDefined;
+static_assert(localEvents == mac::localEventMask && globalEvents == mac::globalEventMask);
+
+// Each field is read only for the types that carry it: AppKit raises on the
+// others.
+mac::SeenEvent seenEvent(NSEvent* event)
+{
+    mac::SeenEvent seen;
+    switch (event.type) {
+    case NSEventTypeKeyDown:
+    case NSEventTypeFlagsChanged:
+        seen.kind =
+            event.type == NSEventTypeKeyDown ? mac::SeenEvent::Kind::keyDown : mac::SeenEvent::Kind::flagsChanged;
+        seen.key = KeyPress{event.keyCode, modifiersFromEventFlags(event.modifierFlags)};
+        break;
+    case NSEventTypeSystemDefined:
+        seen.kind = mac::SeenEvent::Kind::systemDefined;
+        seen.subtype = event.subtype;
+        seen.data1 = event.data1;
+        break;
+    default:
+        break;
+    }
+    return seen;
+}
 
 class MacInputWatch final : public InputWatch {
 public:
@@ -41,26 +66,41 @@ private:
 
 class MacInput final : public Input {
 public:
+    explicit MacInput(std::shared_ptr<const mac::HotKeyPresses> hotKeyPresses)
+        : hotKeyPresses_(std::move(hotKeyPresses))
+    {
+    }
+
     // The global monitor sees only input sent to other applications; the
     // local one adds the input sent to Cendrel's own status item and windows,
     // which must lock just the same, and drops the event that locked.
     std::unique_ptr<InputWatch> watchInput(std::function<bool()> onInput) override
     {
         auto handler = std::make_shared<std::function<bool()>>(std::move(onInput));
+        // Held weakly: the hot keys outlive every watch, and a watch must not
+        // keep them.
+        std::weak_ptr<const mac::HotKeyPresses> weakPresses = hotKeyPresses_;
+        auto watched = [weakPresses](NSEvent* event) {
+            std::shared_ptr<const mac::HotKeyPresses> presses = weakPresses.lock();
+            return !presses || mac::isWatchedInput(seenEvent(event), *presses);
+        };
         // The handler may release the watch, and AppKit the block with it: the
         // closure is held by a local copy while it runs.
-        id globalMonitor = [NSEvent addGlobalMonitorForEventsMatchingMask:watchedEvents
-                                                                  handler:^(NSEvent*) {
+        id globalMonitor = [NSEvent addGlobalMonitorForEventsMatchingMask:globalEvents
+                                                                  handler:^(NSEvent* event) {
                                                                     std::shared_ptr<std::function<bool()>> report =
                                                                         handler;
-                                                                    if (*report) {
+                                                                    if (*report && watched(event)) {
                                                                         (*report)();
                                                                     }
                                                                   }];
-        id localMonitor = [NSEvent addLocalMonitorForEventsMatchingMask:watchedEvents
+        id localMonitor = [NSEvent addLocalMonitorForEventsMatchingMask:localEvents
                                                                 handler:^NSEvent*(NSEvent* event) {
                                                                   std::shared_ptr<std::function<bool()>> report =
                                                                       handler;
+                                                                  if (!watched(event)) {
+                                                                      return event;
+                                                                  }
                                                                   return mac::afterInputWatch(event, *report);
                                                                 }];
         if (globalMonitor == nil && localMonitor == nil) {
@@ -71,6 +111,7 @@ public:
 
     // Mouse buttons and scrolls come without any of this.
     bool canWatchKeyPresses() override { return keyWatch_.keyPressesVisible(); }
+    void offerKeyWatchPermission() override { keyWatch_.offerTrust(); }
 
     Point pointerLocation() override
     {
@@ -83,12 +124,13 @@ public:
     std::unique_ptr<InputWatch> watchPointerMotion(std::function<void(Point)>) override { return nullptr; }
 
 private:
+    std::shared_ptr<const mac::HotKeyPresses> hotKeyPresses_;
     mac::KeyWatchCheck keyWatch_{{
         [] { return AXIsProcessTrusted() != 0; },
         [] {
             NSDictionary* options = [NSDictionary dictionaryWithObject:[NSNumber numberWithBool:YES]
                                                                 forKey:(__bridge NSString*)kAXTrustedCheckOptionPrompt];
-            return AXIsProcessTrustedWithOptions((__bridge CFDictionaryRef)options) != 0;
+            AXIsProcessTrustedWithOptions((__bridge CFDictionaryRef)options);
         },
         [] { return IsSecureEventInputEnabled() != 0; },
     }};
@@ -96,9 +138,9 @@ private:
 
 } // namespace
 
-std::shared_ptr<Input> makeMacInput()
+std::shared_ptr<Input> makeMacInput(std::shared_ptr<const mac::HotKeyPresses> hotKeyPresses)
 {
-    return std::make_shared<MacInput>();
+    return std::make_shared<MacInput>(std::move(hotKeyPresses));
 }
 
 } // namespace cendrel

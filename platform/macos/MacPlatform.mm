@@ -3,6 +3,7 @@
 #import <AppKit/AppKit.h>
 
 #include "MacBackend.h"
+#include "MacRules.h"
 
 namespace cendrel {
 
@@ -20,12 +21,14 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     native.flavor = SystemFlavor::macOS;
     native.application = makeMacApplication(startupPool);
     native.runLoop = makeMacRunLoop();
-    native.input = makeMacInput();
+    // Shared: the input watch must know the hot keys' own presses.
+    auto hotKeyPresses = std::make_shared<mac::HotKeyPresses>(&postToMainRunLoop);
+    native.input = makeMacInput(hotKeyPresses);
     native.screens = makeMacScreens();
     native.statusBar = makeMacStatusBar();
     native.panels = makeMacPanels();
     native.preferences = makeMacPreferences();
-    native.hotKeys = makeMacHotKeys();
+    native.hotKeys = makeMacHotKeys(hotKeyPresses);
     native.keyboardLayout = makeMacKeyboardLayout();
     native.loginItems = makeMacLoginItems();
     native.screenLocker = makeMacScreenLocker();

@@ -83,15 +83,10 @@ public:
         if (onClose) {
             onClose();
         }
-        hideApplication();
-    }
-
-    // With its only window gone, an accessory application would stay
-    // frontmost and keep the key focus from the one the user came from.
-    static void hideApplication()
-    {
-        NSApplication* app = NSApplication.sharedApplication;
-        mac::hideUnlessModal([app] { return app.modalWindow != nil; }, [app] { [app hide:nil]; });
+        // With its only window gone, an accessory application would stay
+        // frontmost and keep the key focus from the one the user came from.
+        // On a later pass: the panel is still on screen while it closes.
+        postToMainRunLoop(&giveFocusBack);
     }
 
 private:
@@ -212,8 +207,10 @@ public:
     {
         state_->stopTakingKeys();
         [state_->panel orderOut:nil];
-        RecorderState::hideApplication();
+        giveFocusBack();
     }
+
+    bool hasKeyboardFocus() override { return state_->panel.keyWindow != NO; }
 
 private:
     std::shared_ptr<RecorderState> state_;

@@ -1,7 +1,7 @@
-// RunLoop on macOS: NSTimer on the main run loop in the common modes, and the
-// main dispatch queue. No gap.
+// RunLoop on macOS: NSTimer on the main run loop in the common modes, and
+// blocks performed by the main run loop. No gap.
+#import <CoreFoundation/CoreFoundation.h>
 #import <Foundation/Foundation.h>
-#include <dispatch/dispatch.h>
 
 #include "MacBackend.h"
 
@@ -48,18 +48,26 @@ public:
         return std::make_unique<MacTimer>(interval, repeats, std::move(block));
     }
 
-    void post(std::function<void()> block) override
-    {
-        if (!block) {
-            return;
-        }
-        dispatch_async(dispatch_get_main_queue(), ^{
-          block();
-        });
-    }
+    void post(std::function<void()> block) override { postToMainRunLoop(std::move(block)); }
 };
 
 } // namespace
+
+// The main dispatch queue runs one block at a time: a block that runs an
+// alert's modal loop would hold back every later one (hot-key presses, lock
+// replies, the end of a grace hold) until the alert closed.
+void postToMainRunLoop(std::function<void()> work)
+{
+    if (!work) {
+        return;
+    }
+    CFRunLoopRef mainLoop = CFRunLoopGetMain();
+    CFRunLoopPerformBlock(mainLoop, kCFRunLoopCommonModes, ^{
+      work();
+    });
+    // Performed blocks do not wake a sleeping run loop by themselves.
+    CFRunLoopWakeUp(mainLoop);
+}
 
 std::shared_ptr<RunLoop> makeMacRunLoop()
 {

@@ -5,9 +5,26 @@
 #import <objc/runtime.h>
 
 #include "MacBackend.h"
+#include "MacRules.h"
 #include "MacStrings.h"
 
 #include <utility>
+#include <vector>
+
+namespace cendrel {
+namespace {
+
+// What the item and its menus' delegate share: the menu swap, which waits
+// for the open menu to close, and the entries of the menu on screen and of
+// the newest one (the same menu unless one waits).
+struct MenuState {
+    mac::MenuSwap swap;
+    std::vector<NSMenuItem*> shownItems;
+    std::vector<NSMenuItem*> newestItems;
+};
+
+} // namespace
+} // namespace cendrel
 
 // The target of one action entry.
 @interface CNDMenuAction : NSObject
@@ -44,38 +61,54 @@
 // Every menu of one status item reports to the same observer, so that a menu
 // replaced while on screen still reports its close.
 @interface CNDMenuObserver : NSObject <NSMenuDelegate>
-- (instancetype)initWithObserver:(cendrel::StatusItemObserver)observer;
+- (instancetype)initWithObserver:(cendrel::StatusItemObserver)observer state:(std::weak_ptr<cendrel::MenuState>)state;
 @end
 
 @implementation CNDMenuObserver {
     cendrel::StatusItemObserver _observer;
+    std::weak_ptr<cendrel::MenuState> _state;
 }
 
-- (instancetype)initWithObserver:(cendrel::StatusItemObserver)observer
+- (instancetype)initWithObserver:(cendrel::StatusItemObserver)observer state:(std::weak_ptr<cendrel::MenuState>)state
 {
     self = [super init];
     if (self != nil) {
         _observer = std::move(observer);
+        _state = std::move(state);
     }
     return self;
 }
 
 // However it opened (a click, Ctrl-F8, VoiceOver), an opening that locked
-// the screen must not leave "Disarm" on offer over the lock.
+// the screen must not leave "Disarm" on offer over the lock. Open from here
+// on: the report may rebuild the menu, which then waits.
 - (void)menuWillOpen:(NSMenu*)menu
 {
+    if (std::shared_ptr<cendrel::MenuState> state = _state.lock()) {
+        state->swap.opened();
+    }
     std::function<bool()> report = _observer.menuWillOpen;
     if (report && !report()) {
         [menu cancelTrackingWithoutAnimation];
+        [self menuClosed];
     }
 }
 
 - (void)menuDidClose:(NSMenu*)menu
 {
     (void)menu;
+    [self menuClosed];
     std::function<void()> report = _observer.menuDidClose;
     if (report) {
         report();
+    }
+}
+
+// Installs the menu that waited, if any; a second call does nothing.
+- (void)menuClosed
+{
+    if (std::shared_ptr<cendrel::MenuState> state = _state.lock()) {
+        state->swap.closed();
     }
 }
 
@@ -137,7 +170,8 @@ class MacStatusItem final : public StatusItem {
 public:
     explicit MacStatusItem(StatusItemObserver observer)
         : item_([NSStatusBar.systemStatusBar statusItemWithLength:-1]), // NSVariableStatusItemLength
-          observer_([[CNDMenuObserver alloc] initWithObserver:std::move(observer)])
+          state_(std::make_shared<MenuState>()),
+          observer_([[CNDMenuObserver alloc] initWithObserver:std::move(observer) state:state_])
     {
     }
 
@@ -172,22 +206,36 @@ public:
             [menu addItem:item];
             items.push_back(item);
         }
-        items_ = std::move(items);
-        item_.menu = menu;
+        state_->newestItems = items;
+        state_->swap.replace([weakState = std::weak_ptr(state_), statusItem = item_, menu, items] {
+            statusItem.menu = menu;
+            if (std::shared_ptr<MenuState> state = weakState.lock()) {
+                state->shownItems = items;
+            }
+        });
     }
 
+    // On the menu on screen, so the owner sees it, and on the one waiting.
     void setChecked(std::size_t index, bool checked) override
     {
-        if (index < items_.size()) {
-            items_[index].state = checkState(checked);
+        for (std::vector<NSMenuItem*>* items : {&state_->shownItems, &state_->newestItems}) {
+            if (index < items->size()) {
+                (*items)[index].state = checkState(checked);
+            }
         }
+    }
+
+    // Counted closed at once: AppKit does not promise a close after a cancel.
+    void closeMenu() override
+    {
+        [item_.menu cancelTrackingWithoutAnimation];
+        state_->swap.closed();
     }
 
 private:
     NSStatusItem* item_;
+    std::shared_ptr<MenuState> state_;
     CNDMenuObserver* observer_;
-    // The current menu's entries, by the index of the entry they show.
-    std::vector<NSMenuItem*> items_;
 };
 
 class MacStatusBar final : public StatusBar {

@@ -78,9 +78,12 @@ public:
     void showAlert(const std::string& message, const std::string& information) override
     {
         sim_.alerts.emplace_back(message, information);
+        sim_.alertShown = true;
         if (auto modal = sim_.whileAlertShown)
             modal();
+        sim_.alertShown = false;
     }
+    void closeAlert() override { sim_.alertShown = false; }
     bool showAlertWithAction(const std::string& message, const std::string& information, const std::string&) override
     {
         showAlert(message, information);
@@ -109,6 +112,7 @@ public:
         });
     }
     bool canWatchKeyPresses() override { return sim_.keysWatchable; }
+    void offerKeyWatchPermission() override { ++sim_.keyPermissionOffers; }
     std::string watchLimitation() override { return sim_.watchLimitation; }
     Point pointerLocation() override { return sim_.pointer; }
     std::unique_ptr<InputWatch> watchPointerMotion(std::function<void(Point)> onMoved) override
@@ -168,6 +172,7 @@ public:
             ++sim_.touches;
             sim_.item.menu.at(index).checked = checked;
         }
+        void closeMenu() override { sim_.item.open = false; }
 
     private:
         SimPlatform& sim_;
@@ -195,6 +200,7 @@ public:
         void setCurrent(const std::string& text) override { sim_.panel.current = text; }
         void setHint(const std::string& text) override { sim_.panel.hint = text; }
         void show() override { sim_.panel.shown = true; }
+        bool hasKeyboardFocus() override { return sim_.panel.focused; }
         void hide() override
         {
             ++sim_.touches;
@@ -264,7 +270,8 @@ public:
         ++sim_.loginItemChanges;
         if (sim_.loginItemRefusal)
             return sim_.loginItemRefusal;
-        sim_.loginItemEnabled = enabled;
+        sim_.loginItemEnabled = enabled && !sim_.loginApprovalWithheld;
+        sim_.loginItemNeedsApproval = enabled && sim_.loginApprovalWithheld;
         return std::nullopt;
     }
 

@@ -32,6 +32,8 @@ public:
     std::vector<std::pair<std::string, std::string>> alerts;
     // Runs while an alert is up, as the modal loop would: time may pass.
     std::function<void()> whileAlertShown;
+    // Up from showAlert until it returns, or until the program closes it.
+    bool alertShown = false;
     // Whether the owner chooses an alert's second button.
     bool alertActionChosen = false;
     std::vector<Notice> notifications;
@@ -42,6 +44,7 @@ public:
     // --- Input and screens ------------------------------------------------
     Point pointer{700, 450};
     bool keysWatchable = true;
+    int keyPermissionOffers = 0;
     std::string watchLimitation;
     bool watchFails = false;
     // Why no watch could see input now; empty when one could.
@@ -85,6 +88,7 @@ public:
         // Whether the desktop shows status items at all.
         bool seen = true;
         int menusSet = 0;
+        // Closed by the program, no close is reported, as AppKit promises none.
         bool open = false;
         StatusItemObserver observer;
     } item;
@@ -106,6 +110,8 @@ public:
         std::string prompt;
         std::string current;
         std::string hint;
+        // Another program is in front while it floats.
+        bool focused = true;
         RecorderPanelObserver observer;
     } panel;
     // A key press reaching the application; true when the panel took it.
@@ -120,6 +126,9 @@ public:
     std::map<KeyCode, std::string> layout{{0, "a"}, {37, "l"}, {40, "k"}, {45, "n"}};
     bool loginItemEnabled = false;
     bool loginItemNeedsApproval = false;
+    // The owner switched it off in the system's settings: registering leaves
+    // it waiting for approval.
+    bool loginApprovalWithheld = false;
     int loginSettingsOpened = 0;
     std::optional<LoginItemError> loginItemRefusal;
     int loginItemChanges = 0;

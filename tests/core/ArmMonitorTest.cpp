@@ -122,30 +122,39 @@ TEST_P(ArmMonitorTest, CallbackThatDisarmsLeavesNothingRunning)
     }
 }
 
-TEST_P(ArmMonitorTest, HeldGracePeriodWaitsForTheLastRelease)
+TEST_P(ArmMonitorTest, HeldGracePeriodWaitsForTheLastHoldAndDisarmingDropsThemAll)
 {
     monitor->arm();
-    monitor->holdGracePeriod();
-    monitor->holdGracePeriod();
+    auto first = monitor->holdGracePeriod();
+    auto second = monitor->holdGracePeriod();
     advance(10.0);
-    monitor->releaseGracePeriod();
-    EXPECT_EQ(monitor->state(), State::arming) << "one release never ends two holds";
-    monitor->releaseGracePeriod();
+    first.reset();
+    EXPECT_EQ(monitor->state(), State::arming) << "one end never ends two holds";
+    second.reset();
     EXPECT_EQ(monitor->state(), State::armed);
     // A hold once armed changes nothing: the watch goes on.
-    monitor->holdGracePeriod();
+    auto late = monitor->holdGracePeriod();
     sim.movePointer({900, 450});
     settle();
     EXPECT_EQ(monitor->state(), State::idle);
-    // Released before the grace period ran out: it still runs in full. An
-    // extra release counts for nothing.
-    monitor->releaseGracePeriod();
-    monitor->releaseGracePeriod();
+    // Held past its end, then disarmed: neither the dropped hold nor the
+    // spent grace period shortens the next one.
     monitor->arm();
-    monitor->holdGracePeriod();
-    monitor->releaseGracePeriod();
+    auto stale = monitor->holdGracePeriod();
+    advance(3.0);
+    monitor->disarm();
+    monitor->arm();
+    monitor->holdGracePeriod().reset();
     advance(1.9);
     EXPECT_EQ(monitor->state(), State::arming);
+    advance(0.1);
+    EXPECT_EQ(monitor->state(), State::armed) << "the hold from before disarming ended with it";
+    monitor->disarm();
+    monitor->arm();
+    auto held = monitor->holdGracePeriod();
+    advance(2.2);
+    monitor->dropGraceHolds();
+    EXPECT_EQ(monitor->state(), State::armed) << "dropped, the holds end at once";
 }
 
 TEST_P(ArmMonitorTest, DriftBeyondTheThresholdLocksAtTheNextLook)

@@ -134,6 +134,26 @@ TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAStaleReleaseAndTheEntryCho
     EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::idle, 0u));
 }
 
+TEST_F(ControllerTest, ArmingFromOutsideClosesAMenuOrAlertLeftOpenAndTheGracePeriodRunsAtOnce)
+{
+    launch();
+    EXPECT_TRUE(sim.openMenu());
+    pressDefault(); // the menu's close is never reported
+    advance(2.0);
+    EXPECT_EQ(std::tuple(sim.item.icon, sim.item.open), std::tuple(StatusIcon::armed, false));
+    sim.sendInput();
+    sim.loginItemRefusal = LoginItemError{"refused", "refused"};
+    for (bool commandLine : {false, true}) {
+        sim.whileAlertShown = [&] {
+            commandLine ? (void)sim.sendRequest(Request::arm) : (void)pressDefault();
+            advance(2.0);
+            EXPECT_EQ(std::tuple(sim.item.icon, sim.alertShown), std::tuple(StatusIcon::armed, false));
+            sim.sendInput();
+        };
+        sim.choose("Launch at Login");
+    }
+}
+
 TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
 {
     launch();
@@ -213,6 +233,11 @@ TEST_F(ControllerTest, TheHotKeyIntoTheRecorderIsCapturedWhenIdleAndDisarmsOther
             << "captured the same shortcut again, not armed";
         EXPECT_EQ(sim.preferences[Shortcut::carbonModifiersKey], 0x900);
     }
+    // Floating behind another program's window, the panel does not have it.
+    sim.choose("Change Shortcut…");
+    sim.panel.focused = false;
+    pressDefault();
+    EXPECT_EQ(std::tuple(sim.item.icon, sim.panel.shown), std::tuple(StatusIcon::arming, true));
 }
 
 TEST_F(ControllerTest, CancelAndCloseRestoreTheOldHotKey)
@@ -286,7 +311,7 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArmingAndWhen
 {
     sim.keysWatchable = false;
     launch();
-    EXPECT_TRUE(sim.log.empty());
+    EXPECT_EQ(std::tuple(sim.log.size(), sim.keyPermissionOffers), std::tuple(0u, 1));
     pressDefault();
     EXPECT_EQ(statusLine(), "Arming… key presses will not be watched");
     EXPECT_EQ(sim.log.size(), 1u);
@@ -301,7 +326,7 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArmingAndWhen
     sim.keysWatchable = false;
     advance(2.0);
     EXPECT_EQ(statusLine(), "● Armed — key presses are not watched");
-    EXPECT_EQ(sim.log.size(), 2u);
+    EXPECT_EQ(std::tuple(sim.log.size(), sim.keyPermissionOffers), std::tuple(2u, 1)) << "offered at launch only";
 }
 
 TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownOnce)
@@ -329,15 +354,16 @@ TEST_F(ControllerTest, LaunchAtLoginIsReadWhenTheMenuOpensAndAnOffSwitchIsExplai
     sim.closeMenu();
     pressDefault();
     sim.loginItemEnabled = false;
-    sim.loginItemNeedsApproval = true;
+    sim.loginApprovalWithheld = true;
     for (bool open : {false, true}) {
         sim.alertActionChosen = open;
+        sim.choose("Launch at Login"); // registered, and waiting for the owner
+        EXPECT_EQ(std::tuple(sim.loginSettingsOpened, sim.entry("Launch at Login")->checked),
+                  std::tuple(open ? 1 : 0, true));
         sim.choose("Launch at Login");
-        EXPECT_EQ(sim.loginSettingsOpened, open ? 1 : 0);
+        EXPECT_FALSE(sim.loginItemNeedsApproval) << "unregistered from there";
     }
-    EXPECT_EQ(sim.loginItemChanges, 0) << "registering cannot help";
-    EXPECT_EQ(std::tuple(sim.alerts.size(), sim.log.size(), sim.entry("Launch at Login")->checked),
-              std::tuple(2u, 0u, false));
+    EXPECT_EQ(std::tuple(sim.loginItemChanges, sim.alerts.size(), sim.log.size()), std::tuple(4, 2u, 0u));
 }
 
 TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)

@@ -19,6 +19,7 @@ TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
     launch();
     std::size_t totalLocks = 0;
     bool armed = false;
+    double armingSince = 0;    // when the icon last turned to arming
     bool openingLocks = false; // choosing an entry opens the menu first, and that is a touch
     auto between = [&](double low, double high) { return std::uniform_real_distribution(low, high)(random); };
     // Each step says whether it may lock.
@@ -48,7 +49,14 @@ TEST_P(RandomSessionTest, InvariantsHoldAfterEveryStep)
         sim.lockEvents.clear();
         sim.log.clear();
         const auto choice = random() % choices.size();
+        const bool menuWasOpen = sim.item.open;
         const bool mayLock = choices[choice]();
+        const double now = sim.runLoop().now().count();
+        if (sim.item.icon == StatusIcon::arming && iconBefore != StatusIcon::arming)
+            armingSince = now;
+        // No opening, close or hold left behind keeps an arming from ending.
+        ASSERT_FALSE(choice == 1 && !menuWasOpen && sim.item.icon == StatusIcon::arming && now - armingSince > 2.0001)
+            << "step " << step;
         ASSERT_TRUE(choice != 3 || sim.item.icon == (armed ? StatusIcon::idle : iconBefore)) << "input counts if armed";
         ASSERT_TRUE(mayLock || locks() == 0u) << "step " << step << " choice " << choice;
         ASSERT_LE(locks(), 1u) << "one lock per step at most";

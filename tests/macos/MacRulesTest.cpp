@@ -17,8 +17,8 @@ TEST(MacHotKeyPresses, OnlyOurIdIsPostedAndTheNewestLiveRegistrationGetsIt)
     auto presses = std::make_shared<HotKeyPresses>([&](std::function<void()> work) { queue.push_back(work); });
     std::vector<std::string> calls;
     int first = 0, second = 0;
-    presses->add(&first, [&] { calls.push_back("first"); });
-    presses->add(&second, [&] { calls.push_back("second"); });
+    presses->add(&first, {}, [&] { calls.push_back("first"); });
+    presses->add(&second, {}, [&] { calls.push_back("second"); });
     presses->pressed(0);
     presses->pressed(2);
     EXPECT_TRUE(queue.empty()) << "not our id";
@@ -35,32 +35,63 @@ TEST(MacHotKeyPresses, OnlyOurIdIsPostedAndTheNewestLiveRegistrationGetsIt)
     EXPECT_EQ(calls.size(), 2u);
 }
 
-struct KeyWatchCase {
-    bool trusted;
-    bool trustedOnceAsked;
-    bool secureInput;
-    bool visible;
-};
-
-class MacKeyWatchTest : public ::testing::TestWithParam<KeyWatchCase> {};
-
-TEST_P(MacKeyWatchTest, KeysAreVisibleOnlyTrustedAndWithoutSecureInputAndTheTrustIsAskedOnce)
+TEST(MacKeyWatch, KeysAreVisibleOnlyTrustedAndWithoutSecureInputAndOnlyTheOfferPrompts)
 {
-    const KeyWatchCase& c = GetParam();
-    int asked = 0;
-    KeyWatchCheck check(
-        {[&] { return c.trusted; }, [&] { return ++asked, c.trustedOnceAsked; }, [&] { return c.secureInput; }});
-    EXPECT_EQ(check.keyPressesVisible(), c.visible);
-    check.keyPressesVisible();
-    EXPECT_EQ(asked, c.trusted ? 0 : 1);
+    for (int bits = 0; bits < 4; ++bits) {
+        const bool trusted = (bits & 1) != 0, secureInput = (bits & 2) != 0;
+        int asked = 0;
+        KeyWatchCheck check({[&] { return trusted; }, [&] { ++asked; }, [&] { return secureInput; }});
+        EXPECT_EQ(check.keyPressesVisible(), trusted && !secureInput) << bits;
+        EXPECT_EQ(asked, 0) << "never from the check arming makes";
+        check.offerTrust();
+        check.offerTrust();
+        EXPECT_EQ(asked, trusted ? 0 : 1) << bits;
+    }
 }
 
-const KeyWatchCase keyWatchCases[] = {{true, false, false, true},
-                                      {true, false, true, false},
-                                      {false, false, false, false},
-                                      {false, true, false, true},
-                                      {false, true, true, false}};
-INSTANTIATE_TEST_SUITE_P(Cases, MacKeyWatchTest, ::testing::ValuesIn(keyWatchCases));
+TEST(MacInputWatch, PressesFnAndMediaKeysLockButNotTheLiveHotKeyModifiersOrKeysGoingUp)
+{
+    HotKeyPresses presses([](std::function<void()>) {});
+    const Modifiers optionCommand{Modifier::option, Modifier::command};
+    int registration = 0;
+    presses.add(&registration, {37, optionCommand}, [] {});
+    presses.add(&optionCommand, {40, {Modifier::option, Modifier::command, Modifier::capsLock}}, [] {});
+    using Kind = SeenEvent::Kind;
+    const std::vector<std::pair<SeenEvent, bool>> rows{
+        {{Kind::pointer, {}, 0, 0}, true},
+        {{Kind::keyDown, {37, {Modifier::option}}, 0, 0}, true},
+        {{Kind::keyDown, {38, optionCommand}, 0, 0}, true},
+        {{Kind::keyDown, {37, optionCommand}, 0, 0}, false},
+        {{Kind::keyDown, {37, {Modifier::option, Modifier::command, Modifier::capsLock}}, 0, 0}, false},
+        {{Kind::keyDown, {40, optionCommand}, 0, 0}, true}, // that one wants Caps Lock on
+        {{Kind::flagsChanged, {functionKeyCode, {Modifier::function}}, 0, 0}, true},
+        {{Kind::flagsChanged, {functionKeyCode, {}}, 0, 0}, false},                       // Fn coming up
+        {{Kind::flagsChanged, {56, {Modifier::shift, Modifier::function}}, 0, 0}, false}, // Shift, Fn held
+        {{Kind::systemDefined, {}, 8, 0x10'0A00}, true},                                  // volume up going down
+        {{Kind::systemDefined, {}, 8, 0x10'0B00}, false},
+        {{Kind::systemDefined, {}, 7, 0x0A00}, false},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(isWatchedInput(rows[i].first, presses), rows[i].second) << "row " << i;
+    presses.remove(&registration);
+    EXPECT_TRUE(isWatchedInput(rows[3].first, presses)) << "released, it is a key press like any other";
+    EXPECT_EQ(globalEventMask & ~localEventMask, 1ULL << 12 | 1ULL << 14);
+}
+
+TEST(MacMenuSwap, AMenuReplacedWhileOpenWaitsForTheCloseAndTheNewestWins)
+{
+    MenuSwap swap;
+    std::vector<int> installed;
+    swap.replace([&] { installed.push_back(1); });
+    swap.opened();
+    swap.replace([&] { installed.push_back(2); });
+    swap.replace([&] { installed.push_back(3); });
+    EXPECT_EQ(installed, std::vector<int>{1});
+    swap.closed();
+    swap.closed();
+    swap.replace([&] { installed.push_back(4); });
+    EXPECT_EQ(installed, (std::vector<int>{1, 3, 4}));
+}
 
 TEST(MacLocalMonitors, TheEventThatLockedIsDroppedAndTheRecorderTakesOnlyItsOwn)
 {
@@ -75,7 +106,7 @@ TEST(MacLocalMonitors, TheEventThatLockedIsDroppedAndTheRecorderTakesOnlyItsOwn)
     EXPECT_EQ(taken, 1);
 }
 
-TEST(MacActivation, AHiddenApplicationIsUnhiddenBeforeItActivatesAndNeverHiddenUnderAModalAlert)
+TEST(MacActivation, AHiddenApplicationIsUnhiddenBeforeItActivatesAndNeverHiddenUnderAWindowOfOurs)
 {
     for (bool hidden : {false, true}) {
         std::vector<std::string> calls;
@@ -84,10 +115,10 @@ TEST(MacActivation, AHiddenApplicationIsUnhiddenBeforeItActivatesAndNeverHiddenU
         EXPECT_EQ(calls,
                   hidden ? (std::vector<std::string>{"unhide", "activate"}) : (std::vector<std::string>{"activate"}));
     }
-    for (bool modal : {false, true}) {
+    for (bool shown : {false, true}) {
         int hides = 0;
-        hideUnlessModal([&] { return modal; }, [&] { ++hides; });
-        EXPECT_EQ(hides, modal ? 0 : 1);
+        hideUnlessShowing([&] { return shown; }, [&] { ++hides; });
+        EXPECT_EQ(hides, shown ? 0 : 1);
     }
 }
 

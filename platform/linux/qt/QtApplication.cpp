@@ -65,6 +65,13 @@ void QtApplication::showAlert(const std::string& message, const std::string& inf
     box.exec();
 }
 
+void QtApplication::closeAlert()
+{
+    // The program's only modal window is its alert.
+    if (auto* alert = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+        alert->reject();
+}
+
 QDBusMessage notification(const Notice& notice, std::uint32_t replacesId)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(

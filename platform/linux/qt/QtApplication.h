@@ -23,6 +23,7 @@ public:
     void becomeAccessory() override;
     void terminate() override;
     void showAlert(const std::string& message, const std::string& information) override;
+    void closeAlert() override;
     // A desktop notification (org.freedesktop.Notifications), where the
     // session has a notification server.
     void notify(const Notice& notice) override;

@@ -25,6 +25,9 @@ public:
     void setToolTip(const std::string& text) override;
     void setMenu(std::vector<MenuEntry> entries) override;
     void setChecked(std::size_t index, bool checked) override;
+    // Where the panel draws the menu itself, it may stay up: the caller
+    // counts it closed anyway.
+    void closeMenu() override { menu_.hide(); }
 
     QMenu& menuForTesting() { return menu_; }
     QSystemTrayIcon& trayForTesting() { return tray_; }

@@ -142,6 +142,8 @@ typedef NS_ENUM(NSUInteger, NSEventType) {
     NSEventTypeLeftMouseDown = 1,
     NSEventTypeRightMouseDown = 3,
     NSEventTypeKeyDown = 10,
+    NSEventTypeFlagsChanged = 12,
+    NSEventTypeSystemDefined = 14,
     NSEventTypeScrollWheel = 22,
     NSEventTypeOtherMouseDown = 25,
 };
@@ -150,6 +152,8 @@ typedef NS_OPTIONS(unsigned long long, NSEventMask) {
     NSEventMaskLeftMouseDown = 1ULL << NSEventTypeLeftMouseDown,
     NSEventMaskRightMouseDown = 1ULL << NSEventTypeRightMouseDown,
     NSEventMaskKeyDown = 1ULL << NSEventTypeKeyDown,
+    NSEventMaskFlagsChanged = 1ULL << NSEventTypeFlagsChanged,
+    NSEventMaskSystemDefined = 1ULL << NSEventTypeSystemDefined,
     NSEventMaskScrollWheel = 1ULL << NSEventTypeScrollWheel,
     NSEventMaskOtherMouseDown = 1ULL << NSEventTypeOtherMouseDown,
 };
@@ -165,8 +169,13 @@ typedef NS_OPTIONS(NSUInteger, NSEventModifierFlags) {
     NSEventModifierFlagFunction = 1 << 23,
 };
 
+typedef NS_ENUM(short, NSEventSubtype){};
+
 @interface NSEvent : NSObject
+@property(readonly) NSEventType type;
 @property(readonly) NSEventModifierFlags modifierFlags;
+@property(readonly) NSEventSubtype subtype;
+@property(readonly) NSInteger data1;
 @property(readonly) unsigned short keyCode;
 @property(nullable, readonly, weak) NSWindow* window;
 @property(class, readonly) NSPoint mouseLocation;
@@ -219,6 +228,9 @@ typedef NSInteger NSWindowLevel;
 @property NSWindowCollectionBehavior collectionBehavior;
 @property(nullable, strong) __kindof NSView* contentView;
 @property(nullable, weak) id<NSWindowDelegate> delegate;
+@property(getter=isVisible, readonly) BOOL visible;
+@property(getter=isKeyWindow, readonly) BOOL keyWindow;
+@property(readonly) BOOL canBecomeKeyWindow;
 - (void)center;
 - (void)makeKeyAndOrderFront:(nullable id)sender;
 - (void)orderOut:(nullable id)sender;
@@ -258,6 +270,8 @@ typedef NSInteger NSModalResponse;
 - (void)unhideWithoutActivation;
 @property(getter=isHidden, readonly) BOOL hidden;
 @property(nullable, readonly, strong) NSWindow* modalWindow;
+@property(readonly, copy) NSArray<__kindof NSWindow*>* windows;
+- (void)abortModal;
 @end
 
 static const NSModalResponse NSAlertFirstButtonReturn = 1000;

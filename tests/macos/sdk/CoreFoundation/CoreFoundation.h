@@ -12,4 +12,12 @@ typedef const struct CF_BRIDGED_TYPE(NSData) __CFData* CFDataRef;
 typedef const struct CF_BRIDGED_TYPE(NSDictionary) __CFDictionary* CFDictionaryRef;
 
 CF_EXPORT void CFRelease(CFTypeRef cf);
+
+// CFRunLoop.h
+typedef struct CF_BRIDGED_TYPE(id) __CFRunLoop* CFRunLoopRef;
+typedef CFStringRef CFRunLoopMode;
+CF_EXPORT const CFRunLoopMode kCFRunLoopCommonModes;
+CF_EXPORT CFRunLoopRef CFRunLoopGetMain(void);
+CF_EXPORT void CFRunLoopWakeUp(CFRunLoopRef rl);
+CF_EXPORT void CFRunLoopPerformBlock(CFRunLoopRef rl, CFTypeRef mode, void (^block)(void));
 CF_EXPORT const UInt8* CFDataGetBytePtr(CFDataRef theData);
