@@ -6,6 +6,7 @@
 #include "freedesktop/Login1ScreenLocker.h"
 #include "freedesktop/PortalHotKeys.h"
 #include "freedesktop/XdgAutostart.h"
+#include "qt/CendrelIcons.h"
 #include "qt/QtApplication.h"
 #include "qt/QtRecorderPanel.h"
 #include "qt/QtRunLoop.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,6 +55,9 @@ TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
 {
     writeAll(prefsPath, "[General]\nshortcut.keyCode=twelve\n");
     EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"), std::nullopt);
+    // Blanks inside quotes reach us; a number is still a number.
+    writeAll(prefsPath, "[General]\nshortcut.keyCode=\" 12\\t\"\n");
+    EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"), 12);
     // Up to 64 KiB is read; a larger file is not a preferences file of ours.
     for (const auto& [size, read] : {std::pair{64 * 1024, true}, std::pair{64 * 1024 + 1, false}}) {
         QByteArray text("[General]\nshortcut.keyCode=5\n;");
@@ -242,8 +247,37 @@ protected:
     QByteArray entry() const { return readAll(entryPath); }
 
     QTemporaryDir home;
-    QString entryPath = home.path() + "/autostart/cendrel.desktop";
+    QString entryPath = home.path() + "/autostart/org.cendrel.Cendrel.desktop";
+    QString formerPath = home.path() + "/autostart/cendrel.desktop";
 };
+
+TEST_F(AutostartTest, AnEntryOfAnOlderVersionIsReplacedWhenOursAndLeftAloneOtherwise)
+{
+    const std::string binary = "/usr/bin/cendrel";
+    // Its contents, and whether the new entry is on afterwards.
+    const std::pair<QByteArray, bool> rows[] = {{"[Desktop Entry]\nExec=/usr/bin/cendrel\n", true},
+                                                {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
+                                                {"[Desktop Entry]\nExec=/usr/bin/other\n", false}};
+    for (const auto& [contents, enabled] : rows) {
+        writeAll(formerPath, contents);
+        XdgAutostart autostart(entryPath.toStdString(), binary, {}, formerPath.toStdString());
+        EXPECT_EQ(autostart.isEnabled(), enabled) << contents.toStdString();
+        EXPECT_EQ(QFile::exists(formerPath), contents.contains("other")) << contents.toStdString();
+        QFile::remove(entryPath);
+    }
+    // Kept while the new one cannot be written.
+    writeAll(formerPath, rows[0].first);
+    QDir().mkpath(entryPath);
+    EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), binary, {}, formerPath.toStdString()).isEnabled());
+    EXPECT_TRUE(QFile::exists(formerPath));
+}
+
+TEST(ExecutablePathTest, TheMarkOfAReplacedBinaryIsDropped)
+{
+    EXPECT_EQ(executablePathFromLink("/usr/bin/cendrel (deleted)"), "/usr/bin/cendrel");
+    EXPECT_EQ(executablePathFromLink("/usr/bin/cendrel"), "/usr/bin/cendrel");
+    EXPECT_EQ(executablePathFromLink(" (deleted)"), " (deleted)");
+}
 
 TEST_F(AutostartTest, ExecQuotesWhatTheShellOrTheFormatWouldReadAsSyntax)
 {
@@ -282,7 +316,7 @@ TEST_F(AutostartTest, OnlyTheMainGroupSaysWhatStartsAndWhetherItRuns)
 
 TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideIt)
 {
-    const QString installed = home.path() + "/usr/share/applications/cendrel.desktop";
+    const QString installed = home.path() + "/usr/share/applications/org.cendrel.Cendrel.desktop";
     const QByteArray contents = "[Desktop Entry]\nExec=cendrel\nIcon=cendrel\n[Desktop Action x]\nExec=cendrel -x\n";
     writeAll(installed, contents);
     const std::string binary = (home.path() + "/usr/bin/cendrel").toStdString();
@@ -340,6 +374,36 @@ TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers
         EXPECT_EQ(tray.menuForTesting().isVisible(), opens) << reason;
         tray.menuForTesting().hide();
     }
+}
+
+TEST(CendrelIconsTest, PixmapsHaveTheScreensPixelsAndRatioAndTheShapeKeepsItsProportions)
+{
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
+        const QPixmap pixmap = stateIcon(StatusIcon::armed).pixmap(QSize(16, 16), ratio);
+        EXPECT_EQ(std::tuple(pixmap.size(), pixmap.devicePixelRatio()), std::tuple(QSize(16, 16) * ratio, ratio));
+    }
+    // Twice as wide as high: nothing drawn outside the square in the middle.
+    QImage slot(48, 24, QImage::Format_ARGB32_Premultiplied);
+    slot.fill(Qt::transparent);
+    QPainter painter(&slot);
+    stateIcon(StatusIcon::armed).paint(&painter, slot.rect());
+    painter.end();
+    for (int y = 0; y < 24; ++y)
+        EXPECT_EQ(qAlpha(slot.pixel(11, y)) + qAlpha(slot.pixel(36, y)), 0) << y;
+    EXPECT_GT(qAlpha(slot.pixel(24, 12)), 0);
+}
+
+TEST(TrayStatusBarTest, AnOpeningThatLockedNeverShowsOurPopupAndEndsAtOnce)
+{
+    int closed = 0;
+    auto item = TrayStatusBar().makeStatusItem({[] { return false; }, [&] { ++closed; }});
+    auto& tray = static_cast<TrayStatusItem&>(*item);
+    item->setMenu({MenuEntry::makeAction("Disarm", [] {})});
+    // A left click, then a right click on an XEmbed icon.
+    emit tray.trayForTesting().activated(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(std::tuple(tray.menuForTesting().isVisible(), closed), std::tuple(false, 1));
+    tray.menuForTesting().popup(QPoint(10, 10));
+    EXPECT_EQ(std::tuple(tray.menuForTesting().isVisible(), closed), std::tuple(false, 2));
 }
 
 TEST(QtRecorderPanelTest, AModifierKeyOnItsOwnIsNoKeyPressThoughTheTablesPlaceIt)
