@@ -19,6 +19,8 @@ class ShortcutLoadTest : public SimTest, public ::testing::WithParamInterface<Lo
 TEST_P(ShortcutLoadTest, LoadsWhatIsStoredOrTheDefault)
 {
     const LoadCase& c = GetParam();
+    sim.layout[76] = "\r";
+    sim.layout[84] = "2";
     if (c.keyCode)
         sim.preferences[Shortcut::keyCodeKey] = *c.keyCode;
     if (c.carbonModifiers)
@@ -42,8 +44,12 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{5, 1024, defaultShortcut}, LoadCase{37, 1, defaultShortcut},
         LoadCase{4294967295, 0x1000, {4294967295u, {Modifier::control}}}, LoadCase{4294967296, 0x100, defaultShortcut},
         LoadCase{-1, 0x100, defaultShortcut}, LoadCase{40, 0x100000100, defaultShortcut},
-        // Shift alone: kept only on a key that types nothing.
-        LoadCase{0, 0x600, defaultShortcut}, LoadCase{122, 0x200, {122, {Modifier::shift}}}),
+        // Shift alone: kept only on a key that types nothing (a control
+        // character); keys 12 and 65 are not in the layout, as with none.
+        LoadCase{0, 0x600, defaultShortcut}, LoadCase{49, 0x200, defaultShortcut}, LoadCase{84, 0x200, defaultShortcut},
+        LoadCase{12, 0x200, defaultShortcut}, LoadCase{0, 0x1200, {0, {Modifier::control, Modifier::shift}}},
+        LoadCase{122, 0x200, {122, {Modifier::shift}}}, LoadCase{76, 0x200, {76, {Modifier::shift}}},
+        LoadCase{65, 0x200, {65, {Modifier::shift}}}, LoadCase{70000, 0x200, {70000, {Modifier::shift}}}),
     [](const auto& row) { return "row" + std::to_string(row.index); });
 
 TEST_F(SimTest, SavedShortcutLoadsEqualAndAFailedWriteIsReported)
@@ -69,35 +75,6 @@ TEST(ShortcutFromKeyPress, NeedsOneOfTheFourModifiersAndKeepsOnlyThem)
     EXPECT_EQ(Shortcut::from({96, {Modifier::function}}), std::nullopt);
     EXPECT_EQ(Shortcut::from({37, {}}), std::nullopt);
 }
-
-struct TypingCase {
-    std::uint32_t keyCode;
-    Modifiers modifiers;
-    bool takesText;
-};
-
-class ShortcutTypingTest : public SimTest, public ::testing::WithParamInterface<TypingCase> {};
-
-TEST_P(ShortcutTypingTest, ShiftAloneTakesTextOnlyOnAKeyThatTypes)
-{
-    const TypingCase& c = GetParam();
-    sim.layout[42] = "";
-    sim.layout[76] = "\r";
-    sim.layout[84] = "2";
-    EXPECT_EQ((Shortcut{c.keyCode, c.modifiers}.takesTypedText()), c.takesText);
-}
-
-// Keys 12 and 65 are not in the layout: as if there were none.
-constexpr Modifiers shift{Modifier::shift};
-INSTANTIATE_TEST_SUITE_P(
-    Keys, ShortcutTypingTest,
-    ::testing::Values(TypingCase{0, shift, true}, TypingCase{0, {Modifier::shift, Modifier::capsLock}, true},
-                      TypingCase{49, shift, true}, TypingCase{12, shift, true}, TypingCase{84, shift, true},
-                      TypingCase{0, {Modifier::shift, Modifier::control}, false}, TypingCase{0, commandOption, false},
-                      TypingCase{122, shift, false}, TypingCase{126, shift, false}, TypingCase{53, shift, false},
-                      TypingCase{42, shift, false}, TypingCase{76, shift, false}, TypingCase{65, shift, false},
-                      TypingCase{70000, shift, false}),
-    [](const auto& row) { return "row" + std::to_string(row.index); });
 
 struct DisplayCase {
     SystemFlavor flavor;

@@ -349,9 +349,10 @@ class Desktop:
         return self._spawn([self.helper, "grab-keyboard"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
 
-    def watch_maps(self):
-        # A client that says "mapped" for each window put on screen from now on.
-        return self.start_helper([self.helper, "watch-maps"], "ready", self.env)
+    def other_window(self):
+        # Another program's window, "Other": it says "pressed" for each key
+        # typed into it, and "mapped" for each window put on screen.
+        return self.start_helper([self.helper, "window"], "ready", self.env)
 
     def hold_grab(self, keycode, modifiers):
         return self.start_helper([self.helper, "grab", str(keycode), str(modifiers)], "grabbed", self.env)

@@ -110,7 +110,7 @@ class CendrelEndToEnd(unittest.TestCase):
     def test_a_click_on_the_icon_while_armed_locks_and_shows_no_menu(self):
         with self.desktop(launch=True) as desk:
             desk.arm()
-            maps = desk.watch_maps()
+            maps = desk.other_window()
             desk.click_icon()
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
             time.sleep(QUIET)
@@ -356,7 +356,7 @@ class CendrelEndToEnd(unittest.TestCase):
             # Shift alone with a letter would take its capital from every program.
             desk.xdotool("key", "shift+a")
             # Once another window has the focus, what is typed goes there.
-            other = desk.start_helper([HELPER, "window"], "ready", desk.env)
+            other = desk.other_window()
             desk.xdotool("windowfocus", desk.window_ids("Other")[0])
             wait_for(lambda: desk.xdotool("key", "b") or select.select([other.stdout], [], [], 0.2)[0], 5,
                      "a key typed into the other window")

@@ -5,10 +5,9 @@
 //                                           press the grab takes, until stdin closes
 //   x11_helper grab-keyboard                grabs the keyboard until the display goes
 //   x11_helper group <index>                locks the keyboard's layout (XKB group) to that one
-//   x11_helper watch-maps                   prints "ready", then "mapped" for each top-level window
-//                                           mapped
 //   x11_helper window                       maps a window named "Other", prints "ready", then
-//                                           "pressed" for each key typed into it
+//                                           "pressed" for each key typed into it and "mapped" for
+//                                           each other window put on screen
 #include <xcb/xcb.h>
 // xkb.h names a member `explicit`, which C++ reserves.
 #define explicit xkb_explicit
@@ -60,6 +59,8 @@ int grab(xcb_connection_t* connection, xcb_window_t root, int keycode, int modif
 
 int otherWindow(xcb_connection_t* connection, const xcb_screen_t& screen)
 {
+    const std::uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, screen.root, XCB_CW_EVENT_MASK, &rootEvents);
     const xcb_window_t window = xcb_generate_id(connection);
     const std::uint32_t events = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE;
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen.root, 0, 0, 200, 100, 0,
@@ -69,31 +70,19 @@ int otherWindow(xcb_connection_t* connection, const xcb_screen_t& screen)
                         static_cast<std::uint32_t>(name.size()), name.data());
     xcb_map_window(connection, window);
     xcb_flush(connection);
+    // Its own window is mapped before it is exposed, and so never reported.
     bool ready = false;
     while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
         const int type = event->response_type & 0x7f;
         std::free(event);
-        if (type == XCB_KEY_PRESS || (type == XCB_EXPOSE && !ready))
-            std::puts(type == XCB_EXPOSE ? "ready" : "pressed");
-        ready = true;
+        const char* line = type == XCB_KEY_PRESS             ? "pressed"
+                           : type == XCB_MAP_NOTIFY && ready ? "mapped"
+                           : type == XCB_EXPOSE && !ready    ? "ready"
+                                                             : nullptr;
+        ready = ready || type == XCB_EXPOSE;
+        if (line != nullptr)
+            std::puts(line);
         std::fflush(stdout);
-    }
-    return 0;
-}
-
-int watchMaps(xcb_connection_t* connection, xcb_window_t root)
-{
-    const std::uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_generic_error_t* error =
-        xcb_request_check(connection, xcb_change_window_attributes_checked(connection, root, XCB_CW_EVENT_MASK, &events));
-    std::free(error);
-    std::puts(error != nullptr ? "refused" : "ready");
-    std::fflush(stdout);
-    while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
-        if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY)
-            std::puts("mapped");
-        std::fflush(stdout);
-        std::free(event);
     }
     return 0;
 }
@@ -135,8 +124,6 @@ int main(int argc, char** argv)
         xcb_generic_error_t* error = xcb_request_check(connection, cookie);
         status = error != nullptr ? 1 : 0;
         std::free(error);
-    } else if (command == "watch-maps") {
-        status = watchMaps(connection, root);
     } else if (command == "window") {
         status = otherWindow(connection, screen);
     } else if (command == "grab-keyboard") {
