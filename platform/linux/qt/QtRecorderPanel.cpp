@@ -5,8 +5,8 @@
 // While it is shown and has the focus the panel holds the X keyboard grab,
 // so a combination the window manager or another program answers to reaches
 // the recorder, which can then say that it is taken; the owner who turns to
-// another window types into that window. Gap: a key the position tables do not place
-// is swallowed without a report.
+// another window types into that window. Gap: a key the position tables do
+// not place is swallowed without a report.
 #include "QtRecorderPanel.h"
 
 #include "CendrelIcons.h"

@@ -7,9 +7,11 @@
 // drawings: a dark shape with a light outline, which reads on light and dark
 // panels alike. Idle shows a closed eye, not a padlock: nothing is guarded
 // then. A theme lookup of an SVG icon needs Qt's SVG icon plugin, which the
-// package depends on. Gap: a tray host
+// package depends on. Gaps: a tray host
 // may prepare the D-Bus menu and never say it closed; such a menu counts as
-// closed after a limit.
+// closed after a limit. A host that draws the D-Bus menu itself on a right
+// click still draws it when that opening locked; only our own popup is kept
+// off screen.
 #include "TrayStatusBar.h"
 
 #include "CendrelIcons.h"
