@@ -253,23 +253,21 @@ protected:
 
 TEST_F(AutostartTest, AnEntryOfAnOlderVersionIsReplacedWhenOursAndLeftAloneOtherwise)
 {
-    const std::string binary = "/usr/bin/cendrel";
-    // Its contents, and whether the new entry is on afterwards.
-    const std::pair<QByteArray, bool> rows[] = {{"[Desktop Entry]\nExec=/usr/bin/cendrel\n", true},
-                                                {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
-                                                {"[Desktop Entry]\nExec=/usr/bin/other\n", false}};
-    for (const auto& [contents, enabled] : rows) {
-        writeAll(formerPath, contents);
-        XdgAutostart autostart(entryPath.toStdString(), binary, {}, formerPath.toStdString());
-        EXPECT_EQ(autostart.isEnabled(), enabled) << contents.toStdString();
-        EXPECT_EQ(QFile::exists(formerPath), contents.contains("other")) << contents.toStdString();
+    // Whether the new entry is on, and the old one still there, afterwards.
+    // Last, ours is kept while the new one cannot be written.
+    const std::tuple<const char*, bool, bool> rows[] = {{"cendrel\n", true, false},
+                                                        {"cendrel\nHidden=true\n", false, false},
+                                                        {"other\n", false, true},
+                                                        {"cendrel\n", false, true}};
+    for (const auto& [tail, enabled, kept] : rows) {
+        writeAll(formerPath, QByteArray("[Desktop Entry]\nExec=/usr/bin/") + tail);
+        if (kept && QByteArray(tail) == "cendrel\n")
+            QDir().mkpath(entryPath);
+        const bool on =
+            XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel", {}, formerPath.toStdString()).isEnabled();
+        EXPECT_EQ(std::tuple(on, QFile::exists(formerPath)), std::tuple(enabled, kept)) << tail;
         QFile::remove(entryPath);
     }
-    // Kept while the new one cannot be written.
-    writeAll(formerPath, rows[0].first);
-    QDir().mkpath(entryPath);
-    EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), binary, {}, formerPath.toStdString()).isEnabled());
-    EXPECT_TRUE(QFile::exists(formerPath));
 }
 
 TEST_F(AutostartTest, ExecQuotesWhatTheShellOrTheFormatWouldReadAsSyntax)
