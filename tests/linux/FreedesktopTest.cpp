@@ -123,6 +123,14 @@ TEST_F(FilesTest, LockCommandIsTheTextAsWritten)
     }
 }
 
+MenuEntry checkEntry(bool checked)
+{
+    MenuEntry entry = MenuEntry::makeAction("Launch at Login", [] {});
+    entry.checkable = true;
+    entry.checked = checked;
+    return entry;
+}
+
 TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
 {
     int chosen = 0;
@@ -145,6 +153,20 @@ TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
     EXPECT_EQ(chosen, 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(old);
+    // Check marks follow each rebuild, and setChecked reaches the current entry.
+    const auto marks = [&] {
+        std::string text;
+        for (const QAction* action : menu.actions())
+            text += action->isCheckable() ? (action->isChecked() ? 'X' : 'o') : '-';
+        return text;
+    };
+    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(true)});
+    EXPECT_EQ(marks(), "--X");
+    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(false)});
+    EXPECT_EQ(marks(), "--o");
+    item->setChecked(2, true);
+    item->setChecked(3, false); // past the end: nothing
+    EXPECT_EQ(marks(), "--X");
 }
 
 TEST(TrayStatusBarTest, MenuWeCannotSeeClosesAfterTheLimitButOurOwnPopupStaysOpen)
@@ -328,51 +350,25 @@ TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideIt)
     EXPECT_FALSE(QFile::exists(entryPath));
 }
 
-MenuEntry checkEntry(bool checked)
-{
-    MenuEntry entry = MenuEntry::makeAction("Launch at Login", [] {});
-    entry.checkable = true;
-    entry.checked = checked;
-    return entry;
-}
-
-TEST(TrayStatusBarTest, CheckMarksFollowEachRebuildAndSetCheckedReachesTheCurrentEntry)
-{
-    auto item = TrayStatusBar().makeStatusItem({});
-    QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
-    const auto marks = [&] {
-        std::string text;
-        for (const QAction* action : menu.actions())
-            text += action->isCheckable() ? (action->isChecked() ? 'X' : 'o') : '-';
-        return text;
-    };
-    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(true)});
-    EXPECT_EQ(marks(), "--X");
-    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(false)});
-    EXPECT_EQ(marks(), "--o");
-    item->setChecked(2, true);
-    item->setChecked(3, false); // past the end: nothing
-    EXPECT_EQ(marks(), "--X");
-}
-
 TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers)
 {
     using Reason = QSystemTrayIcon::ActivationReason;
     const std::pair<Reason, bool> reasons[] = {
         {Reason::Trigger, true}, {Reason::Context, false}, {Reason::DoubleClick, false}, {Reason::Unknown, false}};
+    // Last, an opening that locked: a left click, then a right click on an
+    // XEmbed icon; our popup never shows, and the opening ends at once.
+    int closed = 0;
+    bool locks = false;
+    auto item = TrayStatusBar().makeStatusItem({[&] { return !locks; }, [&] { ++closed; }});
+    auto& tray = static_cast<TrayStatusItem&>(*item);
+    item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
     for (const auto& [reason, opens] : reasons) {
-        auto item = TrayStatusBar().makeStatusItem({});
-        auto& tray = static_cast<TrayStatusItem&>(*item);
-        item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
         emit tray.trayForTesting().activated(reason);
         EXPECT_EQ(tray.menuForTesting().isVisible(), opens) << reason;
         tray.menuForTesting().hide();
     }
-    // An opening that locked: a left click, then a right click on an XEmbed
-    // icon; our popup never shows, and the opening ends at once.
-    int closed = 0;
-    auto item = TrayStatusBar().makeStatusItem({[] { return false; }, [&] { ++closed; }});
-    auto& tray = static_cast<TrayStatusItem&>(*item);
+    locks = true;
+    closed = 0;
     emit tray.trayForTesting().activated(Reason::Trigger);
     tray.menuForTesting().popup(QPoint(10, 10));
     EXPECT_EQ(std::tuple(tray.menuForTesting().isVisible(), closed), std::tuple(false, 2));
