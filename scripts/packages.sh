@@ -12,7 +12,7 @@ CENDREL_BUILD_PACKAGES=(
 CENDREL_TEST_PACKAGES=(
     clang clang-format libgtest-dev libgmock-dev libbenchmark-dev libxcb-xtest0-dev
     xvfb xfonts-base xdotool x11-xkb-utils dbus python3 python3-dbus python3-gi
-    dpkg-dev desktop-file-utils lintian
+    dpkg-dev desktop-file-utils appstream lintian
     sway wtype wayland-protocols mutter
 )
 

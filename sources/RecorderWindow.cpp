@@ -14,11 +14,13 @@ constexpr const char* promptText = "Press the new shortcut…";
 
 struct Texts {
     const char* addModifier;
+    const char* addToShift;
     const char* hint;
 };
 
-constexpr Texts glyphTexts{"Add a modifier (⌘ ⌥ ⌃ ⇧)", "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel."};
-constexpr Texts nameTexts{"Add a modifier (Ctrl Alt Shift Super)",
+constexpr Texts glyphTexts{"Add a modifier (⌘ ⌥ ⌃ ⇧)", "With ⇧, add a modifier (⌘ ⌥ ⌃)",
+                           "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel."};
+constexpr Texts nameTexts{"Add a modifier (Ctrl Alt Shift Super)", "With Shift, add a modifier (Ctrl Alt Super)",
                           "Use at least one modifier (Ctrl Alt Shift Super). Esc to cancel."};
 
 const Texts& texts()
@@ -87,8 +89,8 @@ void RecorderWindow::handleKeyPress(const KeyPress& press)
         return;
     }
     const auto shortcut = Shortcut::from(press);
-    if (!shortcut) {
-        window->setPrompt(texts().addModifier);
+    if (!shortcut || shortcut->takesTypedText()) {
+        window->setPrompt(shortcut ? texts().addToShift : texts().addModifier);
         return;
     }
     capture(*shortcut);

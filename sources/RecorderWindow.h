@@ -25,7 +25,8 @@ public:
 
     // Shows the panel and records. onCapture is called synchronously while a
     // key press with a modifier is handled, before the panel hides; never on
-    // cancel, on the close button or without a modifier. A new call replaces
+    // cancel, on the close button, without a modifier or with Shift alone on
+    // a key that types (see Shortcut::takesTypedText). A new call replaces
     // the callback of an earlier one. A `hint` replaces the usual one.
     void show(const Shortcut& current, CaptureHandler onCapture, const std::string& hint = {});
     // Replaces the hint line while the panel is shown.

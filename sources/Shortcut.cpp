@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <string_view>
@@ -82,9 +83,10 @@ Shortcut Shortcut::load()
     if (!keyCode || !mask)
         return defaultShortcut();
     const Modifiers modifiers = modifiersFromCarbon(*mask);
-    if (modifiers.shortcutModifiers().empty())
+    const Shortcut stored{*keyCode, modifiers};
+    if (modifiers.shortcutModifiers().empty() || stored.takesTypedText())
         return defaultShortcut();
-    return Shortcut{*keyCode, modifiers};
+    return stored;
 }
 
 bool Shortcut::save() const
@@ -101,6 +103,11 @@ std::optional<Shortcut> Shortcut::from(const KeyPress& press)
     if (modifiers.empty())
         return std::nullopt;
     return Shortcut{press.keyCode, modifiers};
+}
+
+bool Shortcut::takesTypedText() const
+{
+    return modifiers.shortcutModifiers() == Modifiers{Modifier::shift} && typesCharacter(keyCode);
 }
 
 std::uint32_t Shortcut::carbonModifiers() const
@@ -171,6 +178,25 @@ std::optional<std::string> Shortcut::character(std::uint32_t keyCode)
     if (typed && typed->empty())
         return std::nullopt;
     return typed;
+}
+
+bool Shortcut::typesCharacter(std::uint32_t keyCode)
+{
+    constexpr std::uint32_t spaceKeyCode = 49;
+    if (keyCode == spaceKeyCode)
+        return true;
+    if (findSpecialKey(keyCode) != nullptr || keyCode > std::numeric_limits<KeyCode>::max())
+        return false;
+    // Without a layout to ask (no keyboard yet), the keys of the main block
+    // are taken to type, so that the doubt never costs the owner a letter.
+    constexpr std::uint32_t lastMainBlockKeyCode = 50;
+    const auto typed = platform().keyboardLayout->characterForKey(static_cast<KeyCode>(keyCode));
+    if (!typed)
+        return keyCode <= lastMainBlockKeyCode;
+    return std::ranges::any_of(*typed, [](char byte) {
+        const auto code = static_cast<unsigned char>(byte);
+        return code >= 0x20 && code != 0x7f;
+    });
 }
 
 } // namespace cendrel

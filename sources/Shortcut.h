@@ -26,9 +26,9 @@ struct Shortcut {
     static constexpr Shortcut defaultShortcut() { return Shortcut{}; }
 
     // The stored shortcut, or the default when nothing usable is stored: a
-    // value out of range, or one without Control, Option, Shift or Command,
-    // which would take a plain key away from every other program. Never
-    // fails; reports nothing.
+    // value out of range, one without Control, Option, Shift or Command, which
+    // would take a plain key away from every other program, or one that
+    // takesTypedText(). Never fails; reports nothing.
     static Shortcut load();
     // Writes both entries; false when either could not be written.
     bool save() const;
@@ -36,6 +36,12 @@ struct Shortcut {
     // The shortcut a key press stands for, or nothing when it carries none of
     // Command, Option, Control and Shift.
     static std::optional<Shortcut> from(const KeyPress& press);
+
+    // Shift alone with a key that types a character: held as a global
+    // shortcut, it takes that character's capital (or shifted sign) away
+    // from everyone's typing. Shift alone with a key that types nothing (F1,
+    // an arrow) takes nothing.
+    bool takesTypedText() const;
 
     // The Carbon mask of the stored form (Command 0x100, Shift 0x200,
     // Caps Lock 0x400, Option 0x800, Control 0x1000) and back; other bits
@@ -56,6 +62,7 @@ struct Shortcut {
 private:
     static std::string keyName(std::uint32_t keyCode);
     static std::optional<std::string> character(std::uint32_t keyCode);
+    static bool typesCharacter(std::uint32_t keyCode);
 };
 
 } // namespace cendrel

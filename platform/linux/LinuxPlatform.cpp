@@ -27,6 +27,7 @@
 #include "x11/X11Screens.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -64,17 +65,30 @@ std::optional<int> answerCommandLine(int argc, char** argv)
 {
     if (argc <= 1)
         return std::nullopt;
-    const std::string_view option = argv[1];
-    if (argc == 2 && (option == "--help" || option == "-h")) {
+    // Qt's parser reads the line; the texts are ours, as the manual page
+    // gives them, and exactly one option is taken.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({help, version, QCommandLineOption(QStringLiteral("toggle")),
+                       QCommandLineOption(QStringLiteral("arm")), QCommandLineOption(QStringLiteral("disarm"))});
+    const bool oneOption =
+        parser.parse(arguments) && parser.optionNames().size() == 1 && parser.positionalArguments().isEmpty();
+    if (oneOption && parser.isSet(help)) {
         std::fputs(usage, stdout);
         return 0;
     }
-    if (argc == 2 && option == "--version") {
+    if (oneOption && parser.isSet(version)) {
         std::fputs("cendrel " CENDREL_VERSION "\n", stdout);
         return 0;
     }
-    if (const auto request = requestFromOption(option); argc == 2 && request)
-        sendRequest(argc, argv, *request);
+    if (oneOption) {
+        if (const auto request = requestFromOption("--" + parser.optionNames().front().toStdString()))
+            sendRequest(argc, argv, *request);
+    }
     std::fputs("cendrel: unrecognised command line:", stderr);
     for (int i = 1; i < argc; ++i) {
         std::fputc(' ', stderr);
@@ -213,8 +227,8 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     static QApplication* qtApplication = new QApplication(qtArgc, argv);
     (void)qtApplication;
     QApplication::setApplicationName(QStringLiteral("Cendrel"));
-    // Window managers and docks match our windows to cendrel.desktop.
-    QGuiApplication::setDesktopFileName(QStringLiteral("cendrel"));
+    // Window managers and docks match our windows to org.cendrel.Cendrel.desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.cendrel.Cendrel"));
     auto application = std::make_shared<QtApplication>();
     // Ready before the name is ours: a request may follow at once.
     receiveRequests(application->requestListener);
@@ -255,8 +269,9 @@ std::optional<int> installNativePlatform(int argc, char** argv)
         platform.hotKeys = hotKeys;
     platform.keyboardLayout = keyboardLayout;
     const std::string executable = runningExecutablePath();
-    platform.loginItems = std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", executable,
-                                                         installedDesktopEntry(executable));
+    platform.loginItems =
+        std::make_shared<XdgAutostart>(config + "/autostart/org.cendrel.Cendrel.desktop", executable,
+                                       installedDesktopEntry(executable), config + "/autostart/cendrel.desktop");
     platform.screenLocker = std::make_shared<Login1ScreenLocker>(
         switchDisplayOff, [displayPower] { return displayPower->keyboardHeldByAnother(); });
     platform.systemLog = log;

@@ -203,6 +203,8 @@ TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOne)
     EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
     sim.pressKey({40, {}});
     EXPECT_EQ(sim.panel.prompt, "Add a modifier (⌘ ⌥ ⌃ ⇧)");
+    sim.pressKey({0, {Modifier::shift}});
+    EXPECT_EQ(std::tuple(sim.panel.shown, sim.panel.prompt), std::tuple(true, "With ⇧, add a modifier (⌘ ⌥ ⌃)"));
     sim.pressKey({53, {Modifier::capsLock}});
     EXPECT_TRUE(sim.panel.shown) << "Escape with Caps Lock is not a cancel";
     sim.pressKey({40, {Modifier::control, Modifier::capsLock}});

@@ -317,6 +317,11 @@ class Desktop:
         self._menu_object().AboutToShow(0, dbus_interface="com.canonical.dbusmenu")
         self._menu_event(0, "opened")
 
+    def click_icon(self):
+        # A left click on the icon, which the host passes on as Activate.
+        item = self._bus().get_object(self._item_name(), "/StatusNotifierItem")
+        item.Activate(0, 0, dbus_interface="org.kde.StatusNotifierItem")
+
     def close_menu(self):
         self._menu_event(0, "closed")
 
@@ -343,6 +348,11 @@ class Desktop:
         # killing it lets go.
         return self._spawn([self.helper, "grab-keyboard"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
+
+    def other_window(self):
+        # Another program's window, "Other": it says "pressed" for each key
+        # typed into it, and "mapped" for each window put on screen.
+        return self.start_helper([self.helper, "window"], "ready", self.env)
 
     def hold_grab(self, keycode, modifiers):
         return self.start_helper([self.helper, "grab", str(keycode), str(modifiers)], "grabbed", self.env)

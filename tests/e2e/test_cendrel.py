@@ -25,6 +25,7 @@ CENTRE = (SCREEN[0] // 2, SCREEN[1] // 2)
 X_CONTROL_SHIFT = 0x04 | 0x01
 X_KEYCODE_J, X_KEYCODE_K = 44, 45
 PANEL = "Set Lock Shortcut"
+ENTRY = "org.cendrel.Cendrel"
 NOT_LOCKED = "Cendrel: could not put the display to sleep either; the screen is NOT locked"
 TOLD = ("Cendrel|Cendrel could not lock the screen|"
         "Neither the session lock nor the display sleep worked. Lock the screen yourself.")
@@ -105,6 +106,17 @@ class CendrelEndToEnd(unittest.TestCase):
                     desk.arm()
                     self.assert_locks_once(desk, *touch)
             self.assertEqual((desk.log_lines(), desk.notifications()), ([], []))
+
+    def test_a_click_on_the_icon_while_armed_locks_and_shows_no_menu(self):
+        with self.desktop(launch=True) as desk:
+            desk.arm()
+            maps = desk.other_window()
+            desk.click_icon()
+            wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
+            time.sleep(QUIET)
+            self.assertEqual(select.select([maps.stdout], [], [], 0)[0], [], "a window was mapped")
+            desk.click_icon()  # idle: the menu opens
+            self.assertEqual(read_line(maps.stdout, 5, "the map watcher"), "mapped")
 
     def test_drift_locks_on_the_move_itself_on_a_warp_and_under_an_open_menu(self):
         with self.desktop(launch=True) as desk:
@@ -195,8 +207,8 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.notifications()[-1].split("|")[1], "Cendrel is already running")
             # number, number replaced, icon, urgency, desktop entry: notices of
             # one subject replace each other; only the unlocked screen is critical.
-            self.assertEqual(desk.notification_numbers(), ["1 0 cendrel 2 cendrel", "1 1 cendrel 2 cendrel",
-                                                           "1 1 cendrel 2 cendrel", "4 0 cendrel 1 cendrel"])
+            self.assertEqual(desk.notification_numbers(), ["1 0 cendrel 2 " + ENTRY, "1 1 cendrel 2 " + ENTRY,
+                                                           "1 1 cendrel 2 " + ENTRY, "4 0 cendrel 1 " + ENTRY])
             desk.restart_system_bus()
             desk.arm()
             self.assert_locks_once(desk, "click", 1)
@@ -205,6 +217,7 @@ class CendrelEndToEnd(unittest.TestCase):
         for arguments, status, out, err in ((["--help"], 0, "Usage: cendrel", ""), (["-h"], 0, "Usage: cendrel", ""),
                                             (["--version"], 0, "cendrel 1.", ""),
                                             (["--bogus"], 2, "", "unrecognised command line: --bogus\n"),
+                                            (["--arm", "--disarm"], 2, "", "line: --arm --disarm\n"),
                                             (["-h", "-x"], 2, "", "unrecognised command line: -h -x\n")):
             result = subprocess.run([BINARY] + arguments, env={}, capture_output=True, text=True, timeout=10)
             self.assertEqual(result.returncode, status, arguments)
@@ -340,6 +353,14 @@ class CendrelEndToEnd(unittest.TestCase):
                 self.assert_locks_once(desk, *touch)
                 self.panel_closes(desk)
             self.open_panel(desk)
+            # Shift alone with a letter would take its capital from every program.
+            desk.xdotool("key", "shift+a")
+            # Once another window has the focus, what is typed goes there.
+            other = desk.other_window()
+            desk.xdotool("windowfocus", desk.window_ids("Other")[0])
+            wait_for(lambda: desk.xdotool("key", "b") or select.select([other.stdout], [], [], 0.2)[0], 5,
+                     "a key typed into the other window")
+            self.assertTrue(desk.window_ids(PANEL, visible=True), "shift+a was refused")
             desk.xdotool("key", "super+alt+l")  # recorded, not taken as the hot key
             self.panel_closes(desk)
             time.sleep(QUIET)
@@ -356,11 +377,11 @@ class CendrelEndToEnd(unittest.TestCase):
                              ["Idle — press Alt+Super+L to arm"])
             desk.click_menu("Lock Screen Now")
             wait_for(lambda: desk.lock_count() == 1, 5, "a Lock call")
-            entry = os.path.join(desk.config, "autostart", "cendrel.desktop")
+            entry = os.path.join(desk.config, "autostart", ENTRY + ".desktop")
             desk.click_menu("Launch at Login")
             wait_for(lambda: os.path.exists(entry) and desk.menu_item("Launch at Login")["checked"], 5, "both")
             # Installed, a copy of the package's desktop entry; else the path.
-            installed = os.path.join(os.path.dirname(BINARY), "..", "share", "applications", "cendrel.desktop")
+            installed = os.path.join(os.path.dirname(BINARY), "..", "share", "applications", ENTRY + ".desktop")
             if os.path.exists(installed):
                 self.assertEqual(Path(entry).read_text(), Path(installed).read_text())
             else:

@@ -5,6 +5,9 @@
 //                                           press the grab takes, until stdin closes
 //   x11_helper grab-keyboard                grabs the keyboard until the display goes
 //   x11_helper group <index>                locks the keyboard's layout (XKB group) to that one
+//   x11_helper window                       maps a window named "Other", prints "ready", then
+//                                           "pressed" for each key typed into it and "mapped" for
+//                                           each other window put on screen
 #include <xcb/xcb.h>
 // xkb.h names a member `explicit`, which C++ reserves.
 #define explicit xkb_explicit
@@ -54,6 +57,36 @@ int grab(xcb_connection_t* connection, xcb_window_t root, int keycode, int modif
     return 0;
 }
 
+int otherWindow(xcb_connection_t* connection, const xcb_screen_t& screen)
+{
+    const std::uint32_t rootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, screen.root, XCB_CW_EVENT_MASK, &rootEvents);
+    const xcb_window_t window = xcb_generate_id(connection);
+    const std::uint32_t events = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_EXPOSURE;
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen.root, 0, 0, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen.root_visual, XCB_CW_EVENT_MASK, &events);
+    const std::string name = "Other";
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        static_cast<std::uint32_t>(name.size()), name.data());
+    xcb_map_window(connection, window);
+    xcb_flush(connection);
+    // Its own window is mapped before it is exposed, and so never reported.
+    bool ready = false;
+    while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
+        const int type = event->response_type & 0x7f;
+        std::free(event);
+        const char* line = type == XCB_KEY_PRESS             ? "pressed"
+                           : type == XCB_MAP_NOTIFY && ready ? "mapped"
+                           : type == XCB_EXPOSE && !ready    ? "ready"
+                                                             : nullptr;
+        ready = ready || type == XCB_EXPOSE;
+        if (line != nullptr)
+            std::puts(line);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 int grabKeyboard(xcb_connection_t* connection, xcb_window_t root)
 {
     auto* reply = xcb_grab_keyboard_reply(
@@ -78,7 +111,8 @@ int main(int argc, char** argv)
         std::fputs("x11_helper: cannot open the display\n", stderr);
         return 2;
     }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_screen_t& screen = *xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t root = screen.root;
     const std::string command = argc > 1 ? argv[1] : "";
     int status = 2;
     if (command == "grab" && argc == 4) {
@@ -90,6 +124,8 @@ int main(int argc, char** argv)
         xcb_generic_error_t* error = xcb_request_check(connection, cookie);
         status = error != nullptr ? 1 : 0;
         std::free(error);
+    } else if (command == "window") {
+        status = otherWindow(connection, screen);
     } else if (command == "grab-keyboard") {
         status = grabKeyboard(connection, root);
     }

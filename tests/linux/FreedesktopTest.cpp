@@ -6,6 +6,7 @@
 #include "freedesktop/Login1ScreenLocker.h"
 #include "freedesktop/PortalHotKeys.h"
 #include "freedesktop/XdgAutostart.h"
+#include "qt/CendrelIcons.h"
 #include "qt/QtApplication.h"
 #include "qt/QtRecorderPanel.h"
 #include "qt/QtRunLoop.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,6 +55,9 @@ TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
 {
     writeAll(prefsPath, "[General]\nshortcut.keyCode=twelve\n");
     EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"), std::nullopt);
+    // Blanks Qt's reading leaves (no-break spaces) around a number.
+    writeAll(prefsPath, "[General]\nshortcut.keyCode=\u00a012\u2003\n");
+    EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"), 12);
     // Up to 64 KiB is read; a larger file is not a preferences file of ours.
     for (const auto& [size, read] : {std::pair{64 * 1024, true}, std::pair{64 * 1024 + 1, false}}) {
         QByteArray text("[General]\nshortcut.keyCode=5\n;");
@@ -118,6 +123,14 @@ TEST_F(FilesTest, LockCommandIsTheTextAsWritten)
     }
 }
 
+MenuEntry checkEntry(bool checked)
+{
+    MenuEntry entry = MenuEntry::makeAction("Launch at Login", [] {});
+    entry.checkable = true;
+    entry.checked = checked;
+    return entry;
+}
+
 TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
 {
     int chosen = 0;
@@ -140,6 +153,20 @@ TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
     EXPECT_EQ(chosen, 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(old);
+    // Check marks follow each rebuild, and setChecked reaches the current entry.
+    const auto marks = [&] {
+        std::string text;
+        for (const QAction* action : menu.actions())
+            text += action->isCheckable() ? (action->isChecked() ? 'X' : 'o') : '-';
+        return text;
+    };
+    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(true)});
+    EXPECT_EQ(marks(), "--X");
+    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(false)});
+    EXPECT_EQ(marks(), "--o");
+    item->setChecked(2, true);
+    item->setChecked(3, false); // past the end: nothing
+    EXPECT_EQ(marks(), "--X");
 }
 
 TEST(TrayStatusBarTest, MenuWeCannotSeeClosesAfterTheLimitButOurOwnPopupStaysOpen)
@@ -242,8 +269,28 @@ protected:
     QByteArray entry() const { return readAll(entryPath); }
 
     QTemporaryDir home;
-    QString entryPath = home.path() + "/autostart/cendrel.desktop";
+    QString entryPath = home.path() + "/autostart/org.cendrel.Cendrel.desktop";
+    QString formerPath = home.path() + "/autostart/cendrel.desktop";
 };
+
+TEST_F(AutostartTest, AnEntryOfAnOlderVersionIsReplacedWhenOursAndLeftAloneOtherwise)
+{
+    // Whether the new entry is on, and the old one still there, afterwards.
+    // Last, ours is kept while the new one cannot be written.
+    const std::tuple<const char*, bool, bool> rows[] = {{"cendrel\n", true, false},
+                                                        {"cendrel\nHidden=true\n", false, false},
+                                                        {"other\n", false, true},
+                                                        {"cendrel\n", false, true}};
+    for (const auto& [tail, enabled, kept] : rows) {
+        writeAll(formerPath, QByteArray("[Desktop Entry]\nExec=/usr/bin/") + tail);
+        if (kept && QByteArray(tail) == "cendrel\n")
+            QDir().mkpath(entryPath);
+        const bool on =
+            XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel", {}, formerPath.toStdString()).isEnabled();
+        EXPECT_EQ(std::tuple(on, QFile::exists(formerPath)), std::tuple(enabled, kept)) << tail;
+        QFile::remove(entryPath);
+    }
+}
 
 TEST_F(AutostartTest, ExecQuotesWhatTheShellOrTheFormatWouldReadAsSyntax)
 {
@@ -282,13 +329,16 @@ TEST_F(AutostartTest, OnlyTheMainGroupSaysWhatStartsAndWhetherItRuns)
 
 TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideIt)
 {
-    const QString installed = home.path() + "/usr/share/applications/cendrel.desktop";
+    const QString installed = home.path() + "/usr/share/applications/org.cendrel.Cendrel.desktop";
     const QByteArray contents = "[Desktop Entry]\nExec=cendrel\nIcon=cendrel\n[Desktop Action x]\nExec=cendrel -x\n";
     writeAll(installed, contents);
     const std::string binary = (home.path() + "/usr/bin/cendrel").toStdString();
     EXPECT_EQ(installedDesktopEntry(binary), installed.toStdString());
     EXPECT_EQ(installedDesktopEntry((home.path() + "/usr/bin/other").toStdString()), "");
     EXPECT_EQ(installedDesktopEntry((home.path() + "/usr/build/cendrel").toStdString()), "");
+    // A binary replaced while it runs.
+    EXPECT_EQ(executablePathFromLink(binary + " (deleted)"), binary);
+    EXPECT_EQ(executablePathFromLink(" (deleted)"), " (deleted)");
     XdgAutostart autostart(entryPath.toStdString(), binary, installed.toStdString());
     ASSERT_EQ(autostart.enable(), std::nullopt);
     EXPECT_EQ(entry(), contents);
@@ -300,46 +350,40 @@ TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideIt)
     EXPECT_FALSE(QFile::exists(entryPath));
 }
 
-MenuEntry checkEntry(bool checked)
-{
-    MenuEntry entry = MenuEntry::makeAction("Launch at Login", [] {});
-    entry.checkable = true;
-    entry.checked = checked;
-    return entry;
-}
-
-TEST(TrayStatusBarTest, CheckMarksFollowEachRebuildAndSetCheckedReachesTheCurrentEntry)
-{
-    auto item = TrayStatusBar().makeStatusItem({});
-    QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
-    const auto marks = [&] {
-        std::string text;
-        for (const QAction* action : menu.actions())
-            text += action->isCheckable() ? (action->isChecked() ? 'X' : 'o') : '-';
-        return text;
-    };
-    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(true)});
-    EXPECT_EQ(marks(), "--X");
-    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(false)});
-    EXPECT_EQ(marks(), "--o");
-    item->setChecked(2, true);
-    item->setChecked(3, false); // past the end: nothing
-    EXPECT_EQ(marks(), "--X");
-}
-
 TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers)
 {
     using Reason = QSystemTrayIcon::ActivationReason;
     const std::pair<Reason, bool> reasons[] = {
         {Reason::Trigger, true}, {Reason::Context, false}, {Reason::DoubleClick, false}, {Reason::Unknown, false}};
+    // Last, an opening that locked: a left click, then a right click on an
+    // XEmbed icon; our popup never shows, and the opening ends at once.
+    int closed = 0;
+    bool locks = false;
+    auto item = TrayStatusBar().makeStatusItem({[&] { return !locks; }, [&] { ++closed; }});
+    auto& tray = static_cast<TrayStatusItem&>(*item);
+    item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
     for (const auto& [reason, opens] : reasons) {
-        auto item = TrayStatusBar().makeStatusItem({});
-        auto& tray = static_cast<TrayStatusItem&>(*item);
-        item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
         emit tray.trayForTesting().activated(reason);
         EXPECT_EQ(tray.menuForTesting().isVisible(), opens) << reason;
         tray.menuForTesting().hide();
     }
+    locks = true;
+    closed = 0;
+    emit tray.trayForTesting().activated(Reason::Trigger);
+    tray.menuForTesting().popup(QPoint(10, 10));
+    EXPECT_EQ(std::tuple(tray.menuForTesting().isVisible(), closed), std::tuple(false, 2));
+}
+
+TEST(CendrelIconsTest, TheShapeKeepsItsProportionsInASlotTwiceAsWideAsHigh)
+{
+    QImage slot(48, 24, QImage::Format_ARGB32_Premultiplied);
+    slot.fill(Qt::transparent);
+    QPainter painter(&slot);
+    stateIcon(StatusIcon::armed).paint(&painter, slot.rect());
+    painter.end();
+    for (int y = 0; y < 24; ++y)
+        EXPECT_EQ(qAlpha(slot.pixel(11, y)) + qAlpha(slot.pixel(36, y)), 0) << y;
+    EXPECT_GT(qAlpha(slot.pixel(24, 12)), 0);
 }
 
 TEST(QtRecorderPanelTest, AModifierKeyOnItsOwnIsNoKeyPressThoughTheTablesPlaceIt)

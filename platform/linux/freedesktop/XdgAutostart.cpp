@@ -87,7 +87,12 @@ std::string trimmed(const std::string& text)
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-bool entryIsEnabled(const std::string& contents, const std::string& executable, bool installed)
+struct EntryState {
+    bool ours = false;
+    bool enabled = false;
+};
+
+EntryState entryState(const std::string& contents, const std::string& executable, bool installed)
 {
     std::istringstream lines(contents);
     bool inMainGroup = false;
@@ -114,7 +119,15 @@ bool entryIsEnabled(const std::string& contents, const std::string& executable, 
         else if (key == "X-GNOME-Autostart-enabled" && value == "false")
             hidden = true;
     }
-    return ours && !hidden;
+    return {ours, ours && !hidden};
+}
+
+EntryState readEntry(const std::string& path, const std::string& executable, bool installed)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return entryState(file.read(64 * 1024).toStdString(), executable, installed);
 }
 
 LoginItemError fileError(const std::string& what, const QString& path, const QString& reason)
@@ -128,9 +141,14 @@ LoginItemError fileError(const std::string& what, const QString& path, const QSt
 std::string runningExecutablePath()
 {
     std::error_code error;
-    std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    const std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
     if (error)
         return QCoreApplication::applicationFilePath().toStdString();
+    return executablePathFromLink(path);
+}
+
+std::string executablePathFromLink(std::string path)
+{
     // A binary replaced while it runs (a rebuild) reads back with this mark;
     // the entry wants the path the next login will find.
     const std::string replaced = " (deleted)";
@@ -144,22 +162,36 @@ std::string installedDesktopEntry(const std::string& executable)
     const std::filesystem::path binary(executable);
     if (binary.filename() != "cendrel" || binary.parent_path().filename() != "bin")
         return {};
-    const auto entry = binary.parent_path().parent_path() / "share/applications/cendrel.desktop";
+    const auto entry = binary.parent_path().parent_path() / "share/applications/org.cendrel.Cendrel.desktop";
     std::error_code error;
     return std::filesystem::is_regular_file(entry, error) ? entry.string() : std::string();
 }
 
-XdgAutostart::XdgAutostart(std::string entryPath, std::string executable, std::string installedEntry)
-    : entryPath_(std::move(entryPath)), executable_(std::move(executable)), installedEntry_(std::move(installedEntry))
+XdgAutostart::XdgAutostart(std::string entryPath, std::string executable, std::string installedEntry,
+                           std::string formerEntryPath)
+    : entryPath_(std::move(entryPath)), executable_(std::move(executable)), installedEntry_(std::move(installedEntry)),
+      formerEntryPath_(std::move(formerEntryPath))
 {
 }
 
 bool XdgAutostart::isEnabled()
 {
-    QFile file(QString::fromStdString(entryPath_));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return entryIsEnabled(file.read(64 * 1024).toStdString(), executable_, !installedEntry_.empty());
+    replaceFormerEntry();
+    return readEntry(entryPath_, executable_, !installedEntry_.empty()).enabled;
+}
+
+void XdgAutostart::replaceFormerEntry()
+{
+    if (formerEntryPath_.empty())
+        return;
+    // Another program's entry of that name is left alone.
+    const EntryState former = readEntry(formerEntryPath_, executable_, !installedEntry_.empty());
+    if (!former.ours)
+        return;
+    // Kept while the new one cannot be written, so the next login still starts us.
+    if (former.enabled && enable().has_value())
+        return;
+    QFile::remove(QString::fromStdString(formerEntryPath_));
 }
 
 std::optional<LoginItemError> XdgAutostart::enable()
@@ -198,6 +230,7 @@ std::optional<LoginItemError> XdgAutostart::enable()
 
 std::optional<LoginItemError> XdgAutostart::disable()
 {
+    replaceFormerEntry();
     QFile file(QString::fromStdString(entryPath_));
     if (file.exists() && !file.remove())
         return fileError("cannot remove", file.fileName(), file.errorString());

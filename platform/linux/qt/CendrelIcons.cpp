@@ -9,6 +9,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
+
 namespace cendrel {
 
 namespace {
@@ -82,8 +84,11 @@ void drawShape(QPainter& painter, const QRectF& rect, const QPainterPath& path)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(rect.topLeft());
-    painter.scale(rect.width() / 24.0, rect.height() / 24.0);
+    // Square, in the middle of whatever the host gives: an XEmbed tray
+    // scaling its slot may hand over a slot twice as wide as high.
+    const double side = std::min(rect.width(), rect.height());
+    painter.translate(rect.center() - QPointF(side / 2, side / 2));
+    painter.scale(side / 24.0, side / 24.0);
     // The outline first, two units wide outside the shape, then the shape.
     const QColor light(0xf6, 0xf5, 0xf4);
     painter.strokePath(path, QPen(light, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -117,10 +122,19 @@ public:
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
     {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    // `size` is in device pixels (QIcon has scaled it already); the pixmap
+    // says so, and a 2x panel gets a sharp icon of its logical size.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
         QPixmap pixmap(size);
         pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        {
+            QPainter painter(&pixmap);
+            paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        }
+        pixmap.setDevicePixelRatio(scale > 0 ? scale : 1.0);
         return pixmap;
     }
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override

@@ -80,7 +80,7 @@ QDBusMessage notification(const Notice& notice, std::uint32_t replacesId)
     // Critical urgency: the server keeps it until the user dismisses it. The
     // desktop entry lets the server group our notices and show our name.
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(notice.critical ? 2 : 1))},
-                            {QStringLiteral("desktop-entry"), QStringLiteral("cendrel")}};
+                            {QStringLiteral("desktop-entry"), QStringLiteral("org.cendrel.Cendrel")}};
     message << QStringLiteral("Cendrel") << replacesId << QStringLiteral("cendrel")
             << QString::fromStdString(notice.title) << QString::fromStdString(notice.body) << QStringList() << hints
             << -1;

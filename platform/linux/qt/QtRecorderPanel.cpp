@@ -2,10 +2,11 @@
 // points are at 1x; secondary and tertiary text as the window text faded
 // toward the background, but never below 4.5:1 contrast), and an
 // application-wide event filter standing in for AppKit's local key monitor.
-// While it is shown the panel holds the X keyboard grab, so a combination the
-// window manager or another program answers to reaches the recorder, which
-// can then say that it is taken. Gap: a key the position tables do not place
-// is swallowed without a report.
+// While it is shown and has the focus the panel holds the X keyboard grab,
+// so a combination the window manager or another program answers to reaches
+// the recorder, which can then say that it is taken; the owner who turns to
+// another window types into that window. Gap: a key the position tables do
+// not place is swallowed without a report.
 #include "QtRecorderPanel.h"
 
 #include "CendrelIcons.h"
@@ -60,6 +61,13 @@ protected:
     {
         event->accept();
         panel_.closedByUser();
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::ActivationChange)
+            panel_.focusChanged();
+        QWidget::changeEvent(event);
     }
 
 private:
@@ -231,10 +239,19 @@ void QtRecorderPanel::show()
     window_->activateWindow();
     qApp->removeEventFilter(keyFilter_.get());
     qApp->installEventFilter(keyFilter_.get());
+    shown_ = true;
     // A grab from an earlier show may have ended with the window hidden.
     keyboardGrab_.reset();
+    focusChanged();
+}
+
+void QtRecorderPanel::focusChanged()
+{
+    grabRetry_.stop();
+    keyboardGrab_.reset();
     grabTries_ = 0;
-    takeKeyboard();
+    if (shown_ && window_->isActiveWindow())
+        takeKeyboard();
 }
 
 void QtRecorderPanel::takeKeyboard()
@@ -260,6 +277,7 @@ QWidget& QtRecorderPanel::windowForTesting()
 
 void QtRecorderPanel::stopTakingKeys()
 {
+    shown_ = false;
     grabRetry_.stop();
     keyboardGrab_.reset();
     if (qApp != nullptr)

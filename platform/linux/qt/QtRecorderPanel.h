@@ -44,6 +44,9 @@ private:
     class KeyFilter;
 
     void closedByUser();
+    // The grab follows the focus: taken when the panel becomes the active
+    // window, let go when another window takes the focus.
+    void focusChanged();
     void takeKeyboard();
     void stopTakingKeys();
 
@@ -55,6 +58,7 @@ private:
     // hold the keyboard for a moment: the grab is tried again until then.
     QTimer grabRetry_;
     int grabTries_ = 0;
+    bool shown_ = false;
     QLabel* prompt_ = nullptr;
     QLabel* current_ = nullptr;
     QLabel* hint_ = nullptr;

@@ -7,9 +7,11 @@
 // drawings: a dark shape with a light outline, which reads on light and dark
 // panels alike. Idle shows a closed eye, not a padlock: nothing is guarded
 // then. A theme lookup of an SVG icon needs Qt's SVG icon plugin, which the
-// package depends on. Gap: a tray host
+// package depends on. Gaps: a tray host
 // may prepare the D-Bus menu and never say it closed; such a menu counts as
-// closed after a limit.
+// closed after a limit. A host that draws the D-Bus menu itself on a right
+// click still draws it when that opening locked; only our own popup is kept
+// off screen.
 #include "TrayStatusBar.h"
 
 #include "CendrelIcons.h"
@@ -29,9 +31,24 @@ QString menuText(const std::string& title)
 
 } // namespace
 
+void TrayMenu::setVisible(bool visible)
+{
+    if (visible && mayShow && !mayShow())
+        return;
+    QMenu::setVisible(visible);
+}
+
 TrayStatusItem::TrayStatusItem(StatusItemObserver observer, std::chrono::milliseconds unseenMenuLimit)
     : observer_(std::move(observer))
 {
+    menu_.mayShow = [this] {
+        if (!refused_)
+            return true;
+        // The opening ends here: the popup is never seen, so never hidden.
+        refused_ = false;
+        menuHidden();
+        return false;
+    };
     tray_.setContextMenu(&menu_);
     // A left click (Activate, or a click on an XEmbed icon) opens the same
     // menu as a right click.
@@ -110,9 +127,13 @@ void TrayStatusItem::menuShown()
     if (open_)
         return;
     open_ = true;
-    // Told while the menu is about to show; refused, it is put away again.
-    if (auto willOpen = observer_.menuWillOpen; willOpen && !willOpen())
-        QTimer::singleShot(0, &menu_, [this] { menu_.hide(); });
+    // Told while the menu is about to show. Refused (the opening locked), our
+    // own popup never maps; a host's menu drawn from the D-Bus copy cannot be
+    // withdrawn, and is closed by the host.
+    if (auto willOpen = observer_.menuWillOpen; willOpen && !willOpen()) {
+        refused_ = true;
+        QTimer::singleShot(0, &menu_, [this] { refused_ = false; });
+    }
 }
 
 void TrayStatusItem::menuHidden()

@@ -10,11 +10,20 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <vector>
 
 class QAction;
 
 namespace cendrel {
+
+// The one menu, which asks before it maps on screen.
+class TrayMenu final : public QMenu {
+public:
+    // False when the opening was refused: the popup then never shows.
+    std::function<bool()> mayShow;
+    void setVisible(bool visible) override;
+};
 
 class TrayStatusItem final : public StatusItem {
 public:
@@ -38,10 +47,13 @@ private:
 
     StatusItemObserver observer_;
     // Declared before the tray, which is destroyed first and lets go of it.
-    QMenu menu_;
+    TrayMenu menu_;
     QSystemTrayIcon tray_;
     std::vector<QAction*> actions_;
     bool open_ = false;
+    // The opening being announced was refused; our own popup's show, which
+    // follows at once, is dropped.
+    bool refused_ = false;
     QTimer unseenMenuLimit_;
     std::array<QIcon, 3> icons_;
 };
