@@ -79,7 +79,10 @@ std::optional<std::string> swayCommandKey(const QString& config)
         return text;
     };
     for (const QString& line : config.split(QLatin1Char('\n'))) {
-        QStringList words = QProcess::splitCommand(line.trimmed());
+        // sway quotes with either mark; Qt's splitting knows only the
+        // double one. A line that nests them is no binding of ours.
+        QStringList words =
+            QProcess::splitCommand(QString(line).replace(QLatin1Char('\''), QLatin1Char('"')).trimmed());
         if (words.size() >= 3 && words[0] == QLatin1String("set") && words[1].startsWith(QLatin1Char('$'))) {
             variables.insert(words[1], expand(words.mid(2).join(QLatin1Char(' '))));
             continue;
