@@ -7,6 +7,7 @@
 #include "Platform.h"
 
 #include "LinuxDesktop.h"
+#include "freedesktop/ApplicationScope.h"
 #include "freedesktop/IniPreferences.h"
 #include "freedesktop/InstanceRequests.h"
 #include "freedesktop/Login1ScreenLocker.h"
@@ -160,6 +161,15 @@ LinuxDesktop waylandDesktop()
     return LinuxDesktop::otherWayland;
 }
 
+// The shortcuts portal keeps a program's bindings under the desktop id it
+// finds for it, which must be the one our desktop entry and bus name carry.
+void placeWhereThePortalFindsUs(SystemLog& log)
+{
+    if (const std::string failure = placeInApplicationScope("org.cendrel.Cendrel"); !failure.empty())
+        log.log("Cendrel: could not start Cendrel in a scope of its own (" + failure +
+                "); the shortcuts portal may not know it");
+}
+
 // $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
 // XDG base directory rules say.
 std::string xdgConfigHome()
@@ -248,6 +258,8 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     platform.panels = std::make_shared<QtPanels>();
     platform.preferences = std::make_shared<IniPreferences>(config + "/Cendrel/Cendrel.conf");
     // Under a compositor an X grab hears only keys typed into X programs.
+    if (input)
+        placeWhereThePortalFindsUs(*log);
     if (input)
         platform.hotKeys = std::make_shared<PortalHotKeys>(
             [keyboardLayout](KeyCode keyCode) { return keyboardLayout->keySymbolName(keyCode); },

@@ -1,6 +1,7 @@
 // What each desktop family knows: how the owner binds the shortcut there,
 // where it finds the key the owner bound, and which lockers run as programs.
 #include "LinuxDesktop.h"
+#include "freedesktop/ApplicationScope.h"
 #include "gnome/GnomeShortcuts.h"
 #include "wlroots/HyprlandShortcuts.h"
 #include "wlroots/SwayShortcuts.h"
@@ -76,6 +77,20 @@ TEST(DesktopTest, EachDesktopHasItsLockersAsPrograms)
     const auto x11 = desktopLockPrograms(LinuxDesktop::x11);
     EXPECT_EQ(x11.programs, (std::vector<std::vector<std::string>>{{"xdg-screensaver", "lock"}}));
     EXPECT_TRUE(x11.replacedByOwnersCommand && !desktopLockPrograms(LinuxDesktop::sway).replacedByOwnersCommand);
+}
+
+TEST(DesktopTest, AProcessAlreadyInAUnitOfOursIsLeftThere)
+{
+    const std::string slice = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/";
+    const std::vector<std::pair<std::string, bool>> rows{
+        {slice + "app-org.cendrel.Cendrel-4711.scope\n", true},
+        {"1:name=systemd:/\n" + slice + "app-gnome-org.cendrel.Cendrel-4711.scope", true},
+        {slice + "app-org.cendrel.Cendrel@x.service", true},
+        {slice + "app-org.cendrel.CendrelX-1.scope", false},
+        {slice + "app-gnome-org.kde.konsole-4711.scope", false},
+        {"0::/user.slice/user-1000.slice/session-2.scope/org.cendrel.Cendrel-1", false}};
+    for (const auto& [cgroups, inside] : rows)
+        EXPECT_EQ(runsInApplicationUnit(cgroups, "org.cendrel.Cendrel"), inside) << cgroups;
 }
 
 } // namespace
