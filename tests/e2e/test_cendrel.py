@@ -197,6 +197,8 @@ class CendrelEndToEnd(unittest.TestCase):
             # one subject replace each other; only the unlocked screen is critical.
             self.assertEqual(desk.notification_numbers(), ["1 0 cendrel 2 cendrel", "1 1 cendrel 2 cendrel",
                                                            "1 1 cendrel 2 cendrel", "4 0 cendrel 1 cendrel"])
+            # Each shows the padlock itself, whatever the icon theme has.
+            self.assertEqual(Path(desk.notify_log + ".images").read_text().split(), ["64x64"] * 4)
             desk.restart_system_bus()
             desk.arm()
             self.assert_locks_once(desk, "click", 1)
