@@ -213,6 +213,16 @@ class CendrelWayland(unittest.TestCase):
             with open(triggers) as text:
                 self.assertEqual(text.read(), "ALT+LOGO+l\nclosed 1\n")
 
+    def test_a_binding_the_portal_kept_is_used_without_binding_anew(self):
+        with Desktop(BINARY, HELPER) as desk:
+            triggers = os.path.join(desk.dir, "portal.log")
+            desk._start_service(["portal", desk.session_bus, triggers])
+            desk._bus().get_object("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop").Keep(
+                "Meta+F12", dbus_interface="org.cendrel.Test")
+            self.start(desk, lambda shown: Sway(shown, bound=False))
+            desk.wait_for_status("Idle — press Meta+F12 to arm")
+            self.assertEqual(Path(triggers).read_text(), "")
+
     # Under `compositor`, with login1 accepting Lock and never showing it
     # locked, and stand-ins for `lockers` first on the PATH, each recording
     # how it was run and exiting 0: arms and touches once.
