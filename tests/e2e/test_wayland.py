@@ -152,6 +152,21 @@ class CendrelWayland(unittest.TestCase):
                 mutter.touch(kind)
                 self.locks_once(desk, locks, kind)
 
+    def test_under_mutter_a_custom_shortcut_running_cendrel_toggle_is_the_shortcut(self):
+        with Desktop(BINARY, HELPER) as desk:
+            Mutter(desk)
+            # GNOME's Settings keep it in GSettings; here in GIO's key file.
+            settings = os.path.join(desk.config, "glib-2.0", "settings")
+            media = "org/gnome/settings-daemon/plugins/media-keys"
+            os.makedirs(settings)
+            Path(settings, "keyfile").write_text(
+                "[%s]\ncustom-keybindings=['/%s/custom-keybindings/c0/']\n[%s/custom-keybindings/c0]\n"
+                "binding='<Super><Alt>l'\ncommand='%s --toggle'\n" % (media, media, media, BINARY))
+            desk.env["GSETTINGS_BACKEND"] = "keyfile"
+            desk.launch()
+            desk.wait_for_status("Idle — press Super+Alt+L to arm")
+            self.assertEqual(desk.notifications(), [])
+
     def arm(self, desk):
         self.verb(desk, "arm")
         desk.wait_for_status(ARMED, timeout=GRACE + 5)
