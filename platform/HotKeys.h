@@ -15,8 +15,10 @@ namespace cendrel {
 // shortcuts portal, where the owner confirms or changes the combination).
 struct DesktopBinding {
     enum class Outcome {
-        // The desktop bound it; `text` is its own words for what the owner
-        // presses, empty when it left the shortcut without a trigger.
+        // The desktop bound it, through its shortcuts service or as a key the
+        // owner bound to Cendrel's command in its settings; `text` is its own
+        // words for what the owner presses, empty when it left the shortcut
+        // without a trigger.
         assigned,
         // It would not bind it; `text` says why, in words for the log.
         refused,
@@ -27,6 +29,21 @@ struct DesktopBinding {
     Outcome outcome = Outcome::unavailable;
     std::string text;
     friend bool operator==(const DesktopBinding&, const DesktopBinding&) = default;
+};
+
+// Where the owner binds a key to Cendrel's command when nothing binds the
+// shortcut for the program, and what to enter there.
+struct BindingAdvice {
+    std::string where;
+    std::string what;
+};
+
+// A shortcut as the advice needs it: the key as desktops write it in their
+// shortcut settings ("l", "comma") and as the owner reads it ("Alt+Super+L").
+struct ShortcutWords {
+    Modifiers modifiers;
+    std::string keySymbol;
+    std::string displayText;
 };
 
 // A registered hot key. Releasing it unregisters it.
@@ -71,6 +88,18 @@ public:
     // Control, Option, Shift and Command, and Caps Lock only when a stored
     // shortcut asks for it (the combination then needs Caps Lock on).
     virtual HotKeyResult registerHotKey(std::uint32_t keyCode, Modifiers modifiers, std::function<void()> onPress) = 0;
+
+    // False where a combination the program grabs itself reaches it only
+    // from some programs (an X grab under a Wayland compositor): there only
+    // a binding the desktop makes arms the guard.
+    virtual bool grabHearsEveryKey() const { return true; }
+
+    // What the owner enters, and where, to bind `shortcut` to `command` in
+    // the desktop's own notation.
+    virtual BindingAdvice bindingAdvice(const ShortcutWords& shortcut, const std::string& command) const
+    {
+        return {"the desktop's keyboard shortcut settings", shortcut.displayText + " running " + command};
+    }
 };
 
 } // namespace cendrel

@@ -25,26 +25,8 @@ namespace cendrel {
 // (what the lock service is called in the log).
 enum class SystemFlavor { macOS, freedesktop };
 
-// The desktop the program runs on, where what can lock the screen or what the
-// owner must do to bind the shortcut differs. The backend tells it by what
-// answers (the compositor's globals and sockets, the names on the session
-// bus), never by what the environment calls itself.
-enum class Desktop {
-    // The program's own hot key and input watch see everything: macOS, or
-    // an X11 session.
-    classic,
-    // Wayland sessions: GNOME Shell (mutter), KDE Plasma (KWin), sway,
-    // Hyprland, and any other compositor.
-    gnome,
-    kde,
-    sway,
-    hyprland,
-    otherWayland,
-};
-
 struct Platform {
     SystemFlavor flavor = SystemFlavor::macOS;
-    Desktop desktop = Desktop::classic;
     std::shared_ptr<Application> application;
     std::shared_ptr<RunLoop> runLoop;
     std::shared_ptr<Input> input;

@@ -75,6 +75,14 @@ public:
         (void)argv, (void)onReply;
         return nullptr;
     }
+    // The desktop's lockers that run as programs, each as its words, in the
+    // order they are asked after those on the buses; and whether a lock
+    // command the owner chose stands for them rather than going first.
+    struct LockPrograms {
+        std::vector<std::vector<std::string>> programs;
+        bool replacedByOwnersCommand = false;
+    };
+    virtual LockPrograms lockPrograms() const { return {}; }
     // True when something seen from outside any one step says the screen is
     // locked now (X11: another client holds the keyboard, as every locker does).
     virtual bool screenLooksLocked() { return false; }

@@ -4,7 +4,7 @@
 CENDREL_BUILD_PACKAGES=(
     cmake g++ pkg-config
     qt6-base-dev libxcb1-dev libxcb-xinput-dev libxcb-keysyms1-dev libxcb-xkb-dev libxcb-dpms0-dev
-    libxkbcommon-dev libxkbcommon-x11-dev libsystemd-dev libwayland-dev libwayland-bin
+    libxkbcommon-dev libxkbcommon-x11-dev libsystemd-dev libwayland-dev libwayland-bin libglib2.0-dev
     libqt6svg6 hicolor-icon-theme
 )
 

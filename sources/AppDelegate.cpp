@@ -3,7 +3,7 @@
 #include "Platform.h"
 #include "ScreenLock.h"
 
-#include <array>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -37,47 +37,45 @@ std::string watchLimitationNote()
 // What another start of the program sends the running one to arm or disarm.
 constexpr const char* toggleCommand = "cendrel --toggle";
 
-// The modifiers in a desktop's own words (Control, Option, Shift, Command).
-std::string modifierWords(Modifiers modifiers, const std::array<const char*, 4>& words, const char* separator)
-{
-    constexpr std::array<Modifier, 4> order{Modifier::control, Modifier::option, Modifier::shift, Modifier::command};
-    std::string text;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (modifiers.contains(order[i]))
-            text += (text.empty() ? "" : separator) + std::string(words[i]);
-    }
-    return text;
-}
-
-struct BindingAdvice {
-    std::string where;
-    std::string what;
-};
-
 // Where nothing binds the shortcut for the program: where the owner binds it
-// to the command, and what to enter there, in that desktop's notation.
+// to the command, and what to enter there, in the desktop's notation.
 BindingAdvice bindingAdvice(const Shortcut& shortcut)
 {
-    const std::string command = toggleCommand;
-    const std::string key = shortcut.keySymbol();
-    switch (platform().desktop) {
-    case Desktop::sway:
-        return {"sway's config", "bindsym " +
-                                     modifierWords(shortcut.modifiers, {"Ctrl", "Mod1", "Shift", "Mod4"}, "+") + "+" +
-                                     key + " exec " + command};
-    case Desktop::hyprland:
-        return {"hyprland.conf", "bind = " + modifierWords(shortcut.modifiers, {"CTRL", "ALT", "SHIFT", "SUPER"}, " ") +
-                                     ", " + (key.size() == 1 ? platform().keyboardLayout->uppercase(key) : key) +
-                                     ", exec, " + command};
-    case Desktop::gnome:
-        return {"Settings → Keyboard → View and Customize Shortcuts → Custom Shortcuts",
-                shortcut.displayString() + " running " + command};
-    case Desktop::classic:
-    case Desktop::kde:
-    case Desktop::otherWayland:
-        break;
+    return platform().hotKeys->bindingAdvice({shortcut.modifiers, shortcut.keySymbol(), shortcut.displayString()},
+                                             toggleCommand);
+}
+
+// The other way to arm, ending a sentence: the menu only where it is shown.
+std::string otherWayToArm()
+{
+    if (platform().statusBar->showsItems())
+        return "use Arm Now in Cendrel's menu";
+    return std::string("run ") + toggleCommand;
+}
+
+// A stable digest of a notice's words (FNV-1a): what was told survives
+// restarts and versions of the program.
+std::int64_t digest(const Notice& notice)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : notice.title + '\n' + notice.body) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
     }
-    return {"the desktop's keyboard shortcut settings", shortcut.displayString() + " running " + command};
+    return static_cast<std::int64_t>(hash);
+}
+
+// Advice, unlike a warning that the screen is not locked, is worth hearing
+// once: it is told again only when its words change.
+void adviseOnce(const Notice& notice)
+{
+    const Platform& system = platform();
+    const char* key = notice.subject == NoticeSubject::statusItem ? "notices.noIcon" : "notices.shortcut";
+    const std::int64_t told = digest(notice);
+    if (system.preferences->integer(key) == told)
+        return;
+    system.application->notify(notice);
+    system.preferences->setInteger(key, told);
 }
 
 } // namespace
@@ -116,10 +114,11 @@ void AppDelegate::applicationDidFinishLaunching()
     hotKeyManager->onTrigger = action(&AppDelegate::hotKeyPressed);
     hotKeyManager->onBindingChange = action(&AppDelegate::desktopBindingChanged);
     if (!hotKeyManager->registerShortcut(shortcut)) {
-        system.application->notify({NoticeSubject::hotKey, false, "Cendrel's shortcut is not active",
-                                    shortcut.displayString() +
-                                        " could not be registered, so it does not arm Cendrel. Use Arm Now in "
-                                        "Cendrel's menu, or choose another shortcut there."});
+        const std::string how = system.statusBar->showsItems()
+                                    ? "Use Arm Now in Cendrel's menu, or choose another shortcut there."
+                                    : std::string("Run ") + toggleCommand + " to arm or disarm it.";
+        adviseOnce({NoticeSubject::hotKey, false, "Cendrel's shortcut is not active",
+                    shortcut.displayString() + " could not be registered, so it does not arm Cendrel. " + how});
     }
     monitor->onStateChange = [weak = weak_from_this()](ArmMonitor::State state) {
         if (auto self = weak.lock())
@@ -150,12 +149,16 @@ void AppDelegate::applicationDidFinishLaunching()
 void AppDelegate::desktopBindingChanged()
 {
     const auto& binding = hotKeyManager->desktopBinding();
-    if (binding && binding->outcome == DesktopBinding::Outcome::refused) {
+    const bool refused = binding && binding->outcome == DesktopBinding::Outcome::refused;
+    const bool keyless = binding && binding->outcome == DesktopBinding::Outcome::assigned && binding->text.empty();
+    if (keyless)
+        platform().systemLog->log("Cendrel: the desktop bound the shortcut to no key");
+    if (refused || keyless) {
         const BindingAdvice advice = bindingAdvice(shortcut);
-        platform().application->notify({NoticeSubject::hotKey, false, "Cendrel's shortcut is not active",
-                                        "The desktop did not bind " + shortcut.displayString() +
-                                            ", so it does not arm Cendrel. Bind it in " + advice.where + ": " +
-                                            advice.what + ", or use Arm Now in Cendrel's menu."});
+        adviseOnce({NoticeSubject::hotKey, false, "Cendrel's shortcut is not active",
+                    (refused ? "The desktop did not bind " : "The desktop bound no key to ") +
+                        shortcut.displayString() + ", so it does not arm Cendrel. Bind it in " + advice.where + ": " +
+                        advice.what + ", or " + otherWayToArm() + "."});
     }
     if (iconUnseenNoticeDue)
         tellWhereTheIconIsNot();
@@ -173,9 +176,8 @@ void AppDelegate::tellWhereTheIconIsNot()
     } else if (shortcutWorks()) {
         how = "Press " + triggerText() + " or run " + toggleCommand + " to arm or disarm it.";
     }
-    platform().application->notify(
-        {NoticeSubject::statusItem, false, "Cendrel has no icon in the panel",
-         how + " Its icon and menu need a tray in the panel: on GNOME, the AppIndicator extension."});
+    adviseOnce({NoticeSubject::statusItem, false, "Cendrel has no icon in the panel",
+                how + " Its icon and menu need a tray in the panel: on GNOME, the AppIndicator extension."});
 }
 
 void AppDelegate::hotKeyPressed()
@@ -358,8 +360,7 @@ AppDelegate::ShortcutRoute AppDelegate::shortcutRoute() const
             return ShortcutRoute::waitingForDesktop;
         return shortcutWorks() ? ShortcutRoute::hotKey : ShortcutRoute::ownerBinds;
     }
-    // Under a compositor the program's own grab sees only X programs' keys.
-    return platform().desktop == Desktop::classic ? ShortcutRoute::hotKey : ShortcutRoute::ownerBinds;
+    return platform().hotKeys->grabHearsEveryKey() ? ShortcutRoute::hotKey : ShortcutRoute::ownerBinds;
 }
 
 std::string AppDelegate::triggerText() const

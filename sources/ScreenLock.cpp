@@ -97,20 +97,17 @@ std::optional<std::vector<std::string>> splitCommand(const std::string& text)
     return words;
 }
 
-// The lockers run as programs, after those on the buses. xdg-screensaver
-// speaks only to X screen savers, so it cannot lock a Wayland session; the
-// wlroots compositors have no locker on a bus, and their lockers say by their
-// exit status that the screen is locked (swaylock once it is, with -f).
+// The desktop's lockers run as programs, after those on the buses, in the
+// order the backend gives.
 std::vector<Step> lockCommands()
 {
-    const Desktop desktop = platform().desktop;
-    const bool wlroots = desktop == Desktop::sway || desktop == Desktop::hyprland || desktop == Desktop::otherWayland;
+    const ScreenLocker::LockPrograms desktop = platform().screenLocker->lockPrograms();
     std::vector<Step> commands;
-    if (desktop == Desktop::classic)
-        commands.push_back({Step::Kind::command, "command", {"xdg-screensaver", "lock"}, "", "xdg-screensaver lock"});
-    if (wlroots) {
-        commands.push_back({Step::Kind::command, "command", {"swaylock", "-f"}, "", "swaylock -f"});
-        commands.push_back({Step::Kind::command, "command", {"hyprlock"}, "", "hyprlock"});
+    for (const auto& argv : desktop.programs) {
+        std::string asked;
+        for (const std::string& word : argv)
+            asked += (asked.empty() ? "" : " ") + word;
+        commands.push_back({Step::Kind::command, "command", argv, "", asked});
     }
     const auto chosen = platform().preferences->text(lockCommandKey);
     if (!chosen || chosen->empty())
@@ -121,9 +118,7 @@ std::vector<Step> lockCommands()
                                   (commands.empty() ? std::string("it is not run") : "using " + commands[0].asked));
         return commands;
     }
-    // On X11 the owner's command stands for xdg-screensaver; a Wayland
-    // desktop's own lockers still follow it.
-    if (desktop == Desktop::classic)
+    if (desktop.replacedByOwnersCommand)
         commands.clear();
     commands.insert(commands.begin(), {Step::Kind::command, "command", *argv, "", "the lock command"});
     return commands;

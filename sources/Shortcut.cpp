@@ -27,6 +27,14 @@ constexpr std::array<SpecialKey, 26> specialKeys{{
     {126, "↑", "Up"},
 }};
 
+// What the keys that type characters are labelled on a US keyboard: their
+// name when the layout says nothing of them (no keyboard on the seat yet), so
+// that the owner never reads a bare number. Indexed by key code from 0.
+constexpr std::string_view usKeyLabels[] = {"A", "S", "D", "F",  "H", "G", "Z", "X", "C", "V", "§", "B", "Q",
+                                            "W", "E", "R", "Y",  "T", "1", "2", "3", "4", "6", "5", "=", "9",
+                                            "7", "-", "8", "0",  "]", "O", "U", "[", "I", "P", "",  "L", "J",
+                                            "'", "K", ";", "\\", ",", "/", "N", "M", ".", "",  "",  "`"};
+
 struct ModifierText {
     Modifier modifier;
     std::uint32_t carbonBit;
@@ -165,6 +173,8 @@ std::string Shortcut::keyName(std::uint32_t keyCode)
         return std::string(usesGlyphs() ? special->glyph : special->name);
     if (auto typed = character(keyCode))
         return platform().keyboardLayout->uppercase(*typed);
+    if (keyCode < std::size(usKeyLabels) && !usKeyLabels[keyCode].empty())
+        return std::string(usKeyLabels[keyCode]);
     return "Key " + std::to_string(keyCode);
 }
 

@@ -6,6 +6,8 @@
 // only X programs' input, so the compositor's idle notifications watch.
 #include "Platform.h"
 
+#include "LinuxDesktop.h"
+#include "freedesktop/ApplicationScope.h"
 #include "freedesktop/IniPreferences.h"
 #include "freedesktop/InstanceRequests.h"
 #include "freedesktop/Login1ScreenLocker.h"
@@ -152,25 +154,34 @@ std::string environment(const char* name)
 // Told by what answers: a compositor's own control socket, or its names on
 // the session bus. A variable left over from another session names a socket
 // that is not there.
-Desktop waylandDesktop()
+LinuxDesktop waylandDesktop()
 {
     if (isSocket(environment("SWAYSOCK")))
-        return Desktop::sway;
+        return LinuxDesktop::sway;
     if (const std::string signature = environment("HYPRLAND_INSTANCE_SIGNATURE"); !signature.empty()) {
         const std::string runtime = environment("XDG_RUNTIME_DIR");
         if (isSocket(runtime + "/hypr/" + signature + "/.socket.sock") ||
             isSocket("/tmp/hypr/" + signature + "/.socket.sock"))
-            return Desktop::hyprland;
+            return LinuxDesktop::hyprland;
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && bus.interface() != nullptr) {
         if (bus.interface()->isServiceRegistered(QStringLiteral("org.gnome.Mutter.IdleMonitor")).value() ||
             bus.interface()->isServiceRegistered(QStringLiteral("org.gnome.Shell")).value())
-            return Desktop::gnome;
+            return LinuxDesktop::gnome;
         if (bus.interface()->isServiceRegistered(QStringLiteral("org.kde.KWin")).value())
-            return Desktop::kde;
+            return LinuxDesktop::kde;
     }
-    return Desktop::otherWayland;
+    return LinuxDesktop::otherWayland;
+}
+
+// The shortcuts portal keeps a program's bindings under the desktop id it
+// finds for it, which must be the one our desktop entry and bus name carry.
+void placeWhereThePortalFindsUs(SystemLog& log)
+{
+    if (const std::string failure = placeInApplicationScope("org.cendrel.Cendrel"); !failure.empty())
+        log.log("Cendrel: could not start Cendrel in a scope of its own (" + failure +
+                "); the shortcuts portal may not know it");
 }
 
 // $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
@@ -243,17 +254,16 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     auto input = waylandInput(log, wayland);
     auto keyboardLayout = std::make_shared<X11KeyboardLayout>(x);
     auto displayPower = std::make_shared<X11DisplayPower>(x, log, runLoop);
-    const Desktop desktop = input ? waylandDesktop() : Desktop::classic;
+    const LinuxDesktop desktop = input ? waylandDesktop() : LinuxDesktop::x11;
     // XWayland's DPMS switches nothing off: a Wayland session asks its
     // compositor.
     std::function<bool()> switchDisplayOff = [displayPower] { return displayPower->switchOff(); };
-    if (desktop != Desktop::classic)
+    if (desktop != LinuxDesktop::x11)
         switchDisplayOff = [power = std::make_shared<WaylandDisplayPower>(
-                                wayland, input, log, desktop == Desktop::gnome)] { return power->switchOff(); };
+                                wayland, input, log, desktop == LinuxDesktop::gnome)] { return power->switchOff(); };
     const std::string config = xdgConfigHome();
     Platform platform;
     platform.flavor = SystemFlavor::freedesktop;
-    platform.desktop = desktop;
     platform.application = application;
     platform.runLoop = runLoop;
     platform.input = input ? std::shared_ptr<Input>(input) : X11Input::create(x, hotKeys);
@@ -263,8 +273,11 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     platform.preferences = std::make_shared<IniPreferences>(config + "/Cendrel/Cendrel.conf");
     // Under a compositor an X grab hears only keys typed into X programs.
     if (input)
+        placeWhereThePortalFindsUs(*log);
+    if (input)
         platform.hotKeys = std::make_shared<PortalHotKeys>(
-            [keyboardLayout](KeyCode keyCode) { return keyboardLayout->keySymbolName(keyCode); });
+            [keyboardLayout](KeyCode keyCode) { return keyboardLayout->keySymbolName(keyCode); },
+            ownerShortcuts(desktop));
     else
         platform.hotKeys = hotKeys;
     platform.keyboardLayout = keyboardLayout;
@@ -273,7 +286,8 @@ std::optional<int> installNativePlatform(int argc, char** argv)
         std::make_shared<XdgAutostart>(config + "/autostart/org.cendrel.Cendrel.desktop", executable,
                                        installedDesktopEntry(executable), config + "/autostart/cendrel.desktop");
     platform.screenLocker = std::make_shared<Login1ScreenLocker>(
-        switchDisplayOff, [displayPower] { return displayPower->keyboardHeldByAnother(); });
+        switchDisplayOff, [displayPower] { return displayPower->keyboardHeldByAnother(); },
+        desktopLockPrograms(desktop));
     platform.systemLog = log;
     installPlatform(std::move(platform));
     return std::nullopt;

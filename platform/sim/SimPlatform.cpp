@@ -131,6 +131,7 @@ public:
     std::optional<Rect> mainScreenFrame() override { return sim_.mainScreen; }
 
     // --- Hot keys: a combination can be held once, by us or by another program ---
+    bool grabHearsEveryKey() const override { return sim_.grabHearsEveryKey; }
     HotKeyResult registerHotKey(std::uint32_t keyCode, Modifiers modifiers, std::function<void()> onPress) override
     {
         ++sim_.touches;
@@ -315,6 +316,7 @@ public:
             words += (words.empty() ? "" : "|") + word;
         return ask(argv.at(0), words, std::move(onReply));
     }
+    LockPrograms lockPrograms() const override { return sim_.lockPrograms; }
     bool screenLooksLocked() override { return sim_.keyboardHeldByOther; }
     bool switchDisplayOff() override
     {
@@ -329,11 +331,11 @@ private:
 
 SimPlatform::SimPlatform() : runLoop_(std::make_shared<SimRunLoop>()), backend_(std::make_shared<Backend>(*this)) {}
 
-void SimPlatform::install(SystemFlavor flavor, Desktop desktop)
+void SimPlatform::install(SystemFlavor flavor)
 {
     backend_->shortcutNotation = flavor == SystemFlavor::macOS ? ShortcutNotation::glyphs : ShortcutNotation::names;
     const auto& b = backend_;
-    installPlatform(Platform{flavor, desktop, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
+    installPlatform(Platform{flavor, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
 }
 
 bool SimPlatform::sendRequest(Request request)

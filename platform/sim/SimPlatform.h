@@ -21,7 +21,7 @@ class SimPlatform {
 public:
     SimPlatform();
     // Makes this the installed platform; tests uninstall it in TearDown.
-    void install(SystemFlavor flavor = SystemFlavor::macOS, Desktop desktop = Desktop::classic);
+    void install(SystemFlavor flavor = SystemFlavor::macOS);
 
     SimRunLoop& runLoop() { return *runLoop_; }
 
@@ -75,6 +75,8 @@ public:
     // it is assigned. Changing it tells the live registrations again.
     std::optional<DesktopBinding> desktopAnswer;
     void tellDesktopAnswer();
+    // False as under a Wayland compositor, where the owner binds the command.
+    bool grabHearsEveryKey = true;
 
     // Calls that reached the status item, the recorder panel or the hot keys.
     int touches = 0;
@@ -144,6 +146,7 @@ public:
     std::map<std::string, std::vector<LockReply>> lockSteps{
         {"session", {{0, {LockReport::Outcome::locked, LockFailure::refused}}}}};
     std::map<std::string, std::string> textPreferences;
+    ScreenLocker::LockPrograms lockPrograms;
     bool keyboardHeldByOther = false;
     bool displayOffFails = false;
     // Runs as the session lock is asked, to look at what the user sees then.

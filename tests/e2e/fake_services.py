@@ -27,7 +27,8 @@
 #       each session N (from 1 up) closed; on org.cendrel.Test, Press() emits
 #       Activated for another client's session, then for the latest session,
 #       and Refuse() makes it answer CreateSession with response 1 (still
-#       naming a session).
+#       naming a session). ListShortcuts lists none, or after Keep(trigger)
+#       the shortcut "toggle" kept from an earlier start with that trigger.
 #
 # Each prints "ready" once its name is owned and runs until killed.
 import sys
@@ -95,6 +96,8 @@ class Notifications(dbus.service.Object):
         append(self.log, "%s|%s|%s" % (app, summary, body))
         append(self.log + ".ids", "%d %d %s %d %s" % (number, replaces, icon, hints.get("urgency", -1),
                                                       hints.get("desktop-entry", "-")))
+        image = hints.get("image-data")
+        append(self.log + ".images", "%dx%d" % (image[0], image[1]) if image else "-")
         return dbus.UInt32(number)
 
 
@@ -176,6 +179,7 @@ class Portal(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/org/freedesktop/portal/desktop")
         self.bus, self.log, self.session, self.sessions, self.refuse = bus, log, None, 0, False
+        self.kept = None
 
     def answer(self, sender, token, results, code=0):
         path = "/org/freedesktop/portal/desktop/request/%s/%s" % (sender[1:].replace(".", "_"), token)
@@ -195,6 +199,15 @@ class Portal(dbus.service.Object):
     @dbus.service.method("org.cendrel.Test", in_signature="", out_signature="")
     def Refuse(self):
         self.refuse = True
+
+    @dbus.service.method("org.cendrel.Test", in_signature="s", out_signature="")
+    def Keep(self, trigger):
+        self.kept = trigger
+
+    @dbus.service.method(PORTAL_IFACE, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
+    def ListShortcuts(self, session, options, sender=None):
+        kept = [("toggle", {"trigger_description": self.kept})] if self.kept else []
+        return self.answer(sender, options["handle_token"], {"shortcuts": dbus.Array(kept, signature="(sa{sv})")})
 
     @dbus.service.method(PORTAL_IFACE, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent, options, sender=None):

@@ -88,7 +88,7 @@ class Desktop:
         self.stderr_path, self.lock_log, self.watcher_log, self.notify_log = (
             os.path.join(self.dir, name) for name in ("cendrel.log", "locks.log", "watcher.log", "notifications.log"))
         for path in (self.stderr_path, self.lock_log, self.lock_log + ".names", self.watcher_log, self.notify_log,
-                     self.notify_log + ".ids"):
+                     self.notify_log + ".ids", self.notify_log + ".images"):
             open(path, "w").close()
         if self.preferences is not None:
             os.makedirs(os.path.dirname(self.preferences_path))

@@ -209,6 +209,8 @@ class CendrelEndToEnd(unittest.TestCase):
             # one subject replace each other; only the unlocked screen is critical.
             self.assertEqual(desk.notification_numbers(), ["1 0 cendrel 2 " + ENTRY, "1 1 cendrel 2 " + ENTRY,
                                                            "1 1 cendrel 2 " + ENTRY, "4 0 cendrel 1 " + ENTRY])
+            # Each shows the padlock itself, whatever the icon theme has.
+            self.assertEqual(Path(desk.notify_log + ".images").read_text().split(), ["64x64"] * 4)
             desk.restart_system_bus()
             desk.arm()
             self.assert_locks_once(desk, "click", 1)
@@ -328,7 +330,10 @@ class CendrelEndToEnd(unittest.TestCase):
             desk.wait_for_status("Arming…")
             desk.xdotool("key", "ctrl+shift+k")
             desk.wait_for_status("Idle — press Ctrl+Shift+K to arm")
-            self.assertEqual(Path(desk.preferences_path).read_bytes(), prefs)
+            # The shortcut as stored; beside it, a digest of the advice told.
+            stored = Path(desk.preferences_path).read_text().split()
+            self.assertEqual(sorted(line for line in stored if not line.startswith("notices.")),
+                             sorted(prefs.decode().split()))
             os.remove(desk.preferences_path)
             os.mkdir(desk.preferences_path)  # nothing can be stored there
             self.open_panel(desk)

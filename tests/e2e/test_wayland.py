@@ -87,12 +87,14 @@ class Mutter:
 
 
 class Sway:
-    def __init__(self, desk):
+    # `bound`: its config binds Alt+Super+L to `cendrel --toggle`.
+    def __init__(self, desk, bound=True):
         self.desk = desk
 
         def argv(runtime):
             config = os.path.join(runtime, "config")
-            Path(config).write_text("output * bg #000000 solid_color\nbindsym Mod1+Mod4+l exec %s --toggle\n" % BINARY)
+            binding = "set $mod Mod4\nbindsym Mod1+$mod+l exec %s --toggle\n" % BINARY if bound else ""
+            Path(config).write_text("output * bg #000000 solid_color\n" + binding)
             return ["sway", "-d", "-c", config]
 
         self.process = start_as_nobody(desk, "sway", argv, {"WLR_BACKENDS": "headless",
@@ -150,6 +152,21 @@ class CendrelWayland(unittest.TestCase):
                 mutter.touch(kind)
                 self.locks_once(desk, locks, kind)
 
+    def test_under_mutter_a_custom_shortcut_running_cendrel_toggle_is_the_shortcut(self):
+        with Desktop(BINARY, HELPER) as desk:
+            Mutter(desk)
+            # GNOME's Settings keep it in GSettings; here in GIO's key file.
+            settings = os.path.join(desk.config, "glib-2.0", "settings")
+            media = "org/gnome/settings-daemon/plugins/media-keys"
+            os.makedirs(settings)
+            Path(settings, "keyfile").write_text(
+                "[%s]\ncustom-keybindings=['/%s/custom-keybindings/c0/']\n[%s/custom-keybindings/c0]\n"
+                "binding='<Super><Alt>l'\ncommand='%s --toggle'\n" % (media, media, media, BINARY))
+            desk.env["GSETTINGS_BACKEND"] = "keyfile"
+            desk.launch()
+            desk.wait_for_status("Idle — press Super+Alt+L to arm")
+            self.assertEqual(desk.notifications(), [])
+
     def arm(self, desk):
         self.verb(desk, "arm")
         desk.wait_for_status(ARMED, timeout=GRACE + 5)
@@ -171,11 +188,17 @@ class CendrelWayland(unittest.TestCase):
                 time.sleep(QUIET)
                 self.assertEqual(desk.lock_count(), locks + 1, "idle again: nothing watches")
 
-    def test_shortcut_bound_in_sway_arms_and_pressed_while_armed_locks_once_without_arming_again(self):
+    def test_shortcut_bound_in_sway_is_told_of_nowhere_arms_and_pressed_while_armed_locks_once(self):
         with Desktop(BINARY, HELPER) as desk:
+            # A portal that binds nothing: the config's binding is the shortcut.
+            desk._start_service(["portal", desk.session_bus, os.path.join(desk.dir, "portal.log")])
+            desk._bus().get_object("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop").Refuse(
+                dbus_interface="org.cendrel.Test")
             sway = self.start(desk)
-            self.assertEqual(desk.menu_items()[5]["label"],
-                             "Arm Shortcut:  bindsym Mod1+Mod4+l exec cendrel --toggle (in sway's config)")
+            desk.wait_for_status("Idle — press Mod1+Mod4+l to arm")
+            self.assertEqual(desk.menu_items()[5]["label"], "Arm Shortcut:  Mod1+Mod4+l")
+            time.sleep(QUIET)
+            self.assertEqual(desk.notifications(), [])
             sway.press_shortcut()
             desk.wait_for_status("Arming…")
             desk.wait_for_status(ARMED, timeout=GRACE + 5)
@@ -187,7 +210,7 @@ class CendrelWayland(unittest.TestCase):
         with Desktop(BINARY, HELPER) as desk:
             triggers = os.path.join(desk.dir, "portal.log")
             desk._start_service(["portal", desk.session_bus, triggers])
-            self.start(desk)
+            self.start(desk, lambda shown: Sway(shown, bound=False))
             desk.wait_for_status("Idle — press ALT+LOGO+l (assigned) to arm")
             self.assertEqual(desk.menu_items()[5]["label"], "Arm Shortcut:  ALT+LOGO+l (assigned)")
             self.assertEqual(Path(triggers).read_text(), "ALT+LOGO+l\n")
@@ -204,6 +227,16 @@ class CendrelWayland(unittest.TestCase):
             wait_for(lambda: refused in desk.log_lines(), 5, "the refusal logged")
             with open(triggers) as text:
                 self.assertEqual(text.read(), "ALT+LOGO+l\nclosed 1\n")
+
+    def test_a_binding_the_portal_kept_is_used_without_binding_anew(self):
+        with Desktop(BINARY, HELPER) as desk:
+            triggers = os.path.join(desk.dir, "portal.log")
+            desk._start_service(["portal", desk.session_bus, triggers])
+            desk._bus().get_object("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop").Keep(
+                "Meta+F12", dbus_interface="org.cendrel.Test")
+            self.start(desk, lambda shown: Sway(shown, bound=False))
+            desk.wait_for_status("Idle — press Meta+F12 to arm")
+            self.assertFalse(os.path.exists(triggers), "nothing bound anew")
 
     # Under `compositor`, with login1 accepting Lock and never showing it
     # locked, and stand-ins for `lockers` first on the PATH, each recording

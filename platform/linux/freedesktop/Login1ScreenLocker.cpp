@@ -99,8 +99,9 @@ LockFailure lockFailureFromError(std::string_view errorName)
 }
 
 Login1ScreenLocker::Login1ScreenLocker(std::function<bool()> switchDisplayOff,
-                                       std::function<bool()> keyboardHeldByAnother)
-    : switchDisplayOff_(std::move(switchDisplayOff)), keyboardHeldByAnother_(std::move(keyboardHeldByAnother))
+                                       std::function<bool()> keyboardHeldByAnother, LockPrograms programs)
+    : programs_(std::move(programs)), switchDisplayOff_(std::move(switchDisplayOff)),
+      keyboardHeldByAnother_(std::move(keyboardHeldByAnother))
 {
 }
 

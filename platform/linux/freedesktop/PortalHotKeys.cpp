@@ -1,7 +1,9 @@
 // The GlobalShortcuts portal, version 1: CreateSession, then BindShortcuts
 // with the one shortcut, each answered later by the Response signal of a
 // Request object whose path follows from our handle token; then Activated
-// for each press. Every call is asynchronous: the desktop may put a dialog
+// for each press. A binding the desktop kept from an earlier start is asked
+// first (ListShortcuts), so that its dialog comes up only when there is none.
+// Every call is asynchronous: the desktop may put a dialog
 // before the owner first. Gap: a registration released before the portal
 // has created its session leaves that session to end with the connection.
 #include "PortalHotKeys.h"
@@ -12,6 +14,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
+#include <QPointer>
 #include <QVariantMap>
 
 #include <array>
@@ -125,8 +128,9 @@ QString portalTrigger(Modifiers modifiers, const std::string& keySymbol)
     return trigger + QString::fromStdString(keySymbol);
 }
 
-PortalHotKeys::PortalHotKeys(std::function<std::optional<std::string>(KeyCode)> keySymbolName)
-    : keySymbolName_(std::move(keySymbolName))
+PortalHotKeys::PortalHotKeys(std::function<std::optional<std::string>(KeyCode)> keySymbolName,
+                             std::shared_ptr<OwnerShortcuts> owner)
+    : keySymbolName_(std::move(keySymbolName)), owner_(std::move(owner))
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
@@ -139,11 +143,13 @@ HotKeyResult PortalHotKeys::registerHotKey(std::uint32_t keyCode, Modifiers modi
         return HotKeyFailure{"(no key on this keyboard for key code " + std::to_string(keyCode) + ")"};
     if (!QDBusConnection::sessionBus().isConnected())
         return HotKeyFailure{"(no session bus, so no shortcuts portal)"};
-    return std::make_unique<PortalRegistration>(new PortalSession(portalTrigger(modifiers, *name), std::move(onPress)));
+    return std::make_unique<PortalRegistration>(
+        new PortalSession(portalTrigger(modifiers, *name), std::move(onPress), owner_));
 }
 
-PortalSession::PortalSession(QString preferredTrigger, std::function<void()> onPress)
-    : preferredTrigger_(std::move(preferredTrigger)), onPress_(std::move(onPress))
+PortalSession::PortalSession(QString preferredTrigger, std::function<void()> onPress,
+                             std::shared_ptr<OwnerShortcuts> owner)
+    : preferredTrigger_(std::move(preferredTrigger)), onPress_(std::move(onPress)), owner_(std::move(owner))
 {
 }
 
@@ -162,10 +168,12 @@ void PortalSession::start(std::function<void(const DesktopBinding&)> onBinding)
     QDBusMessage call =
         QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, QStringLiteral("CreateSession"));
     call << QVariantMap{{QStringLiteral("handle_token"), token}, {QStringLiteral("session_handle_token"), newToken()}};
-    request(call, token, SLOT(sessionCreated(QDBusMessage)));
+    request(call, token, SLOT(sessionCreated(QDBusMessage)),
+            [this](const QString& error, const QString& message) { portalFailed(error, message); });
 }
 
-void PortalSession::request(QDBusMessage call, const QString& token, const char* slot)
+void PortalSession::request(QDBusMessage call, const QString& token, const char* slot,
+                            std::function<void(const QString&, const QString&)> onFailure)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // The request's path is known before the call, so that an answer sent
@@ -176,27 +184,31 @@ void PortalSession::request(QDBusMessage call, const QString& token, const char*
     const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
     bus.connect(portalService, path, requestInterface, QStringLiteral("Response"), this, slot);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, path, requestInterface, slot] {
-        watcher->deleteLater();
-        const QDBusMessage reply = watcher->reply();
-        if (reply.type() != QDBusMessage::ReplyMessage) {
-            const QString error = reply.errorName();
-            // No portal, or one without this interface (no backend for it).
-            if (error.startsWith(QLatin1String("org.freedesktop.DBus.Error.Unknown")) ||
-                error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
-                error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
-                report({DesktopBinding::Outcome::unavailable, {}});
-            else
-                report({DesktopBinding::Outcome::refused,
-                        "(the shortcuts portal failed: " + reply.errorMessage().toStdString() + ")"});
-            return;
-        }
-        // Portals before version 0.9 chose the path themselves.
-        const QString given = objectPath(reply.arguments().value(0));
-        if (!given.isEmpty() && given != path)
-            QDBusConnection::sessionBus().connect(portalService, given, requestInterface, QStringLiteral("Response"),
-                                                  this, slot);
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, watcher, path, requestInterface, slot, onFailure = std::move(onFailure)] {
+                watcher->deleteLater();
+                const QDBusMessage reply = watcher->reply();
+                if (reply.type() != QDBusMessage::ReplyMessage) {
+                    onFailure(reply.errorName(), reply.errorMessage());
+                    return;
+                }
+                // Portals before version 0.9 chose the path themselves.
+                const QString given = objectPath(reply.arguments().value(0));
+                if (!given.isEmpty() && given != path)
+                    QDBusConnection::sessionBus().connect(portalService, given, requestInterface,
+                                                          QStringLiteral("Response"), this, slot);
+            });
+}
+
+void PortalSession::portalFailed(const QString& error, const QString& message)
+{
+    // No portal, or one without this interface (no backend for it).
+    if (error.startsWith(QLatin1String("org.freedesktop.DBus.Error.Unknown")) ||
+        error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+        error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        report({DesktopBinding::Outcome::unavailable, {}});
+    else
+        report({DesktopBinding::Outcome::refused, "(the shortcuts portal failed: " + message.toStdString() + ")"});
 }
 
 void PortalSession::sessionCreated(const QDBusMessage& response)
@@ -213,6 +225,27 @@ void PortalSession::sessionCreated(const QDBusMessage& response)
                 SLOT(activated(QDBusMessage)));
     bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"), this,
                 SLOT(shortcutsChanged(QDBusMessage)));
+    const QString token = newToken();
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, QStringLiteral("ListShortcuts"));
+    call << QVariant::fromValue(QDBusObjectPath(sessionPath_)) << QVariantMap{{QStringLiteral("handle_token"), token}};
+    // A portal that cannot list may still bind.
+    request(call, token, SLOT(shortcutsListed(QDBusMessage)),
+            [this](const QString&, const QString&) { bindShortcuts(); });
+}
+
+void PortalSession::shortcutsListed(const QDBusMessage& response)
+{
+    const auto [code, results] = responseOf(response);
+    const std::string trigger = code == 0 ? triggerIn(results.value(QStringLiteral("shortcuts"))) : std::string();
+    if (trigger.empty())
+        bindShortcuts();
+    else
+        report({DesktopBinding::Outcome::assigned, trigger});
+}
+
+void PortalSession::bindShortcuts()
+{
     const QList<PortalShortcut> shortcuts{{shortcutId,
                                            {{QStringLiteral("description"), QStringLiteral("Arm or disarm Cendrel")},
                                             {QStringLiteral("preferred_trigger"), preferredTrigger_}}}};
@@ -221,7 +254,8 @@ void PortalSession::sessionCreated(const QDBusMessage& response)
         QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, QStringLiteral("BindShortcuts"));
     call << QVariant::fromValue(QDBusObjectPath(sessionPath_)) << QVariant::fromValue(shortcuts) << QString()
          << QVariantMap{{QStringLiteral("handle_token"), token}};
-    request(call, token, SLOT(shortcutsBound(QDBusMessage)));
+    request(call, token, SLOT(shortcutsBound(QDBusMessage)),
+            [this](const QString& error, const QString& message) { portalFailed(error, message); });
 }
 
 void PortalSession::shortcutsBound(const QDBusMessage& response)
@@ -256,8 +290,18 @@ void PortalSession::shortcutsChanged(const QDBusMessage& signal)
 
 void PortalSession::report(const DesktopBinding& binding)
 {
-    if (auto tell = onBinding_)
-        tell(binding);
+    if (binding.outcome == DesktopBinding::Outcome::assigned && !binding.text.empty()) {
+        if (auto tell = onBinding_)
+            tell(binding);
+        return;
+    }
+    // A key the owner bound to the command arms as well as the portal's.
+    owner_->findCommandKey([self = QPointer(this), binding](std::optional<std::string> key) {
+        if (!self)
+            return;
+        if (auto tell = self->onBinding_)
+            tell(key ? DesktopBinding{DesktopBinding::Outcome::assigned, *key} : binding);
+    });
 }
 
 } // namespace cendrel

@@ -5,11 +5,13 @@
 #pragma once
 
 #include "HotKeys.h"
+#include "LinuxDesktop.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,8 +21,10 @@ namespace cendrel {
 
 class PortalHotKeys final : public HotKeys {
 public:
-    // `keySymbolName` names a key as the portal writes triggers ("l").
-    explicit PortalHotKeys(std::function<std::optional<std::string>(KeyCode)> keySymbolName);
+    // `keySymbolName` names a key as the portal writes triggers ("l");
+    // `owner` knows the keys the owner binds in the desktop's own settings.
+    PortalHotKeys(std::function<std::optional<std::string>(KeyCode)> keySymbolName,
+                  std::shared_ptr<OwnerShortcuts> owner);
 
     // Asks for a new portal session holding the one shortcut, with the
     // combination as its preferred trigger: the portal's first version
@@ -28,9 +32,15 @@ public:
     // portal cannot name or without a session bus; the desktop's own answer
     // comes through the registration.
     HotKeyResult registerHotKey(std::uint32_t keyCode, Modifiers modifiers, std::function<void()> onPress) override;
+    bool grabHearsEveryKey() const override { return false; }
+    BindingAdvice bindingAdvice(const ShortcutWords& shortcut, const std::string& command) const override
+    {
+        return owner_->advice(shortcut, command);
+    }
 
 private:
     std::function<std::optional<std::string>(KeyCode)> keySymbolName_;
+    std::shared_ptr<OwnerShortcuts> owner_;
 };
 
 // The combination in the portal's trigger notation ("ALT+LOGO+l"): the
@@ -43,7 +53,9 @@ class PortalSession final : public QObject {
     Q_OBJECT
 
 public:
-    PortalSession(QString preferredTrigger, std::function<void()> onPress);
+    // Where the portal binds no key, a key the owner bound to Cendrel's
+    // command in `owner`'s settings stands for it.
+    PortalSession(QString preferredTrigger, std::function<void()> onPress, std::shared_ptr<OwnerShortcuts> owner);
     // Closes the session once the portal has created it.
     ~PortalSession() override;
     void start(std::function<void(const DesktopBinding&)> onBinding);
@@ -56,19 +68,26 @@ public:
 
 private slots:
     void sessionCreated(const QDBusMessage& response);
+    void shortcutsListed(const QDBusMessage& response);
     void shortcutsBound(const QDBusMessage& response);
     void activated(const QDBusMessage& signal);
     void shortcutsChanged(const QDBusMessage& signal);
 
 private:
-    // Listens for the Response of the request the call makes, then sends it.
-    void request(QDBusMessage call, const QString& token, const char* slot);
+    // Listens for the Response of the request the call makes, then sends it;
+    // a call that fails is told to `onFailure` with the error's name and
+    // message.
+    void request(QDBusMessage call, const QString& token, const char* slot,
+                 std::function<void(const QString&, const QString&)> onFailure);
+    void bindShortcuts();
+    void portalFailed(const QString& error, const QString& message);
     void report(const DesktopBinding& binding);
 
     QString preferredTrigger_;
     std::function<void()> onPress_;
     std::function<void(const DesktopBinding&)> onBinding_;
     QString sessionPath_;
+    std::shared_ptr<OwnerShortcuts> owner_;
 };
 
 } // namespace cendrel

@@ -3,10 +3,14 @@
 // without windows.
 #include "QtApplication.h"
 
+#include "CendrelIcons.h"
+
 #include <QApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QImage>
 #include <QMessageBox>
 #include <QTimer>
 #include <QVariantMap>
@@ -72,6 +76,25 @@ void QtApplication::closeAlert()
         alert->reject();
 }
 
+namespace {
+
+// The padlock itself, as the notification's image-data hint (iiibiiay:
+// width, height, row stride, alpha, bits per sample, channels, RGBA bytes):
+// the icon name alone falls back to the server's generic icon, a warning
+// sign for a critical notice, wherever the theme has no "cendrel".
+QDBusArgument padlockImage()
+{
+    const QImage image = applicationIcon().pixmap(64, 64).toImage().convertToFormat(QImage::Format_RGBA8888);
+    QDBusArgument argument;
+    argument.beginStructure();
+    argument << image.width() << image.height() << static_cast<int>(image.bytesPerLine()) << true << 8 << 4
+             << QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace
+
 QDBusMessage notification(const Notice& notice, std::uint32_t replacesId)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
@@ -80,7 +103,8 @@ QDBusMessage notification(const Notice& notice, std::uint32_t replacesId)
     // Critical urgency: the server keeps it until the user dismisses it. The
     // desktop entry lets the server group our notices and show our name.
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(notice.critical ? 2 : 1))},
-                            {QStringLiteral("desktop-entry"), QStringLiteral("org.cendrel.Cendrel")}};
+                            {QStringLiteral("desktop-entry"), QStringLiteral("org.cendrel.Cendrel")},
+                            {QStringLiteral("image-data"), QVariant::fromValue(padlockImage())}};
     message << QStringLiteral("Cendrel") << replacesId << QStringLiteral("cendrel")
             << QString::fromStdString(notice.title) << QString::fromStdString(notice.body) << QStringList() << hints
             << -1;
