@@ -1,0 +1,346 @@
+// The Wayland backend against a compositor of the test's own, and GNOME's idle
+// monitor faked on the private session bus the suite runs on.
+#include "wayland/WaylandDisplayPower.h"
+#include "wayland/WaylandInput.h"
+
+#include "ext-idle-notify-v1-server-protocol.h"
+#include "wlr-output-power-management-unstable-v1-server-protocol.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QSocketNotifier>
+#include <QTest>
+#include <wayland-client-core.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace cendrel {
+namespace {
+
+void destroyResource(wl_client*, wl_resource* resource)
+{
+    wl_resource_destroy(resource);
+}
+
+// Served on a thread of its own, on the other end of a socket pair that the
+// next WaylandConnection::open takes. It offers a seat, an output, output
+// power and the idle notifier at the version asked, lets each notification's
+// 1 ms elapse at once, and notes the requests that matter.
+class Compositor {
+public:
+    explicit Compositor(std::uint32_t idleVersion)
+    {
+        int fds[2];
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+        client = wl_client_create(display, fds[0]);
+        setenv("WAYLAND_SOCKET", std::to_string(fds[1]).c_str(), 1);
+        setenv("WAYLAND_DISPLAY", "cendrel-test", 1);
+        seat = wl_global_create(display, &wl_seat_interface, 1, this, [](wl_client* c, void*, uint32_t v, uint32_t id) {
+            wl_resource_create(c, &wl_seat_interface, static_cast<int>(v), id);
+        });
+        output =
+            wl_global_create(display, &wl_output_interface, 1, this, [](wl_client* c, void*, uint32_t v, uint32_t id) {
+                wl_resource_create(c, &wl_output_interface, static_cast<int>(v), id);
+            });
+        notifier = wl_global_create(display, &ext_idle_notifier_v1_interface, static_cast<int>(idleVersion), this,
+                                    [](wl_client* c, void* data, uint32_t v, uint32_t id) {
+                                        static_cast<Compositor*>(data)->note("bound v" + std::to_string(v));
+                                        bind(c, &ext_idle_notifier_v1_interface, v, id, &notifierImpl, data, nullptr);
+                                    });
+        wl_global_create(display, &zwlr_output_power_manager_v1_interface, 1, this,
+                         [](wl_client* c, void* data, uint32_t v, uint32_t id) {
+                             bind(c, &zwlr_output_power_manager_v1_interface, v, id, &powerManagerImpl, data, nullptr);
+                         });
+        wl_event_loop_add_fd(wl_display_get_event_loop(display), tasksFd, WL_EVENT_READABLE, runTasks, this);
+        thread = std::thread([this] { wl_display_run(display); });
+    }
+    ~Compositor()
+    {
+        post([this] { wl_display_terminate(display); });
+        thread.join();
+        wl_display_destroy_clients(display);
+        wl_display_destroy(display);
+        close(tasksFd);
+    }
+
+    // Runs `task` on the compositor's thread.
+    void post(std::function<void()> task)
+    {
+        const std::lock_guard lock(mutex);
+        tasks.push_back(std::move(task));
+        eventfd_write(tasksFd, 1);
+    }
+    void touch()
+    {
+        post([this] {
+            for (wl_resource* notification : notifications) {
+                ext_idle_notification_v1_send_resumed(notification);
+                ext_idle_notification_v1_send_idled(notification);
+            }
+        });
+    }
+    std::vector<std::string> requests()
+    {
+        const std::lock_guard lock(mutex);
+        return requests_;
+    }
+
+    wl_display* display = wl_display_create();
+    wl_client* client;
+    wl_global* seat;
+    wl_global* output;
+    wl_global* notifier;
+    // An idle inhibitor: notifications it may hold never go idle.
+    std::atomic<bool> inhibited = false;
+
+private:
+    static wl_resource* bind(wl_client* c, const wl_interface* interface, uint32_t version, uint32_t id,
+                             const void* impl, void* data, wl_resource_destroy_func_t destroy)
+    {
+        wl_resource* resource = wl_resource_create(c, interface, static_cast<int>(version), id);
+        wl_resource_set_implementation(resource, impl, data, destroy);
+        return resource;
+    }
+    static void notify(wl_client* c, wl_resource* from, uint32_t id, uint32_t timeout, bool input)
+    {
+        auto* self = static_cast<Compositor*>(wl_resource_get_user_data(from));
+        self->note((input ? "get_input_idle_notification(" : "get_idle_notification(") + std::to_string(timeout) + ")");
+        wl_resource* made =
+            bind(c, &ext_idle_notification_v1_interface, static_cast<uint32_t>(wl_resource_get_version(from)), id,
+                 &notificationImpl, self, [](wl_resource* gone) {
+                     std::erase(static_cast<Compositor*>(wl_resource_get_user_data(gone))->notifications, gone);
+                 });
+        self->notifications.push_back(made);
+        if (input || !self->inhibited)
+            ext_idle_notification_v1_send_idled(made);
+    }
+    static int runTasks(int fd, uint32_t, void* data)
+    {
+        eventfd_t count;
+        eventfd_read(fd, &count);
+        auto* self = static_cast<Compositor*>(data);
+        std::vector<std::function<void()>> now;
+        {
+            const std::lock_guard lock(self->mutex);
+            now.swap(self->tasks);
+        }
+        for (const auto& task : now)
+            task();
+        return 0;
+    }
+    void note(std::string request)
+    {
+        const std::lock_guard lock(mutex);
+        requests_.push_back(std::move(request));
+    }
+
+    static constexpr struct ext_idle_notification_v1_interface notificationImpl {
+        destroyResource
+    };
+    static constexpr struct ext_idle_notifier_v1_interface notifierImpl {
+        destroyResource,
+            [](wl_client* c, wl_resource* r, uint32_t id, uint32_t timeout, wl_resource*) {
+                notify(c, r, id, timeout, false);
+            },
+            [](wl_client* c, wl_resource* r, uint32_t id, uint32_t timeout, wl_resource*) {
+                notify(c, r, id, timeout, true);
+            }
+    };
+    static constexpr struct zwlr_output_power_v1_interface powerImpl {
+        [](wl_client*, wl_resource* r, uint32_t mode) {
+            static_cast<Compositor*>(wl_resource_get_user_data(r))
+                ->note(mode == ZWLR_OUTPUT_POWER_V1_MODE_OFF ? "set_mode(off)" : "set_mode(on)");
+        },
+            destroyResource
+    };
+    static constexpr struct zwlr_output_power_manager_v1_interface powerManagerImpl {
+        [](wl_client* c, wl_resource* r, uint32_t id, wl_resource*) {
+            bind(c, &zwlr_output_power_v1_interface, 1, id, &powerImpl, wl_resource_get_user_data(r), nullptr);
+        },
+            destroyResource
+    };
+
+    int tasksFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    std::thread thread;
+    std::mutex mutex;
+    std::vector<std::function<void()>> tasks;
+    std::vector<std::string> requests_;
+    std::vector<wl_resource*> notifications; // on the compositor's thread only
+};
+
+struct Log final : SystemLog {
+    void log(std::string_view line) override { lines.emplace_back(line); }
+    std::vector<std::string> lines;
+};
+
+class WaylandTest : public ::testing::Test {
+protected:
+    void start(std::uint32_t idleVersion)
+    {
+        input.reset();
+        connection.reset();
+        compositor = std::make_unique<Compositor>(idleVersion);
+        std::string error;
+        connection = WaylandConnection::open(error);
+        ASSERT_TRUE(connection) << error;
+        connection->attachToEventLoop();
+        input = WaylandInput::create(connection, log = std::make_shared<Log>());
+    }
+    void roundtrip() { ASSERT_NE(wl_display_roundtrip(connection->display()), -1); }
+    auto watch()
+    {
+        return input->watchInput([this] {
+            ++touches;
+            return true;
+        });
+    }
+    std::set<std::string> distinctRequests()
+    {
+        const auto requests = compositor->requests();
+        return {requests.begin(), requests.end()};
+    }
+
+    std::unique_ptr<Compositor> compositor;
+    std::shared_ptr<Log> log;
+    std::shared_ptr<WaylandConnection> connection;
+    std::shared_ptr<WaylandInput> input;
+    int touches = 0;
+};
+
+TEST_F(WaylandTest, TheIdleNotifierIsBoundAtTheLowerVersionAndInputIdleIsPreferred)
+{
+    const std::string silenced = "a program is keeping the screen awake, so input cannot be seen";
+    struct Case {
+        std::uint32_t offered;
+        bool inhibited;
+        std::set<std::string> requests;
+        std::string why;
+    };
+    for (const Case& c :
+         {Case{1, false, {"bound v1", "get_idle_notification(1)"}, ""},
+          Case{2, false, {"bound v2", "get_input_idle_notification(1)"}, ""},
+          Case{1, true, {"bound v1", "get_idle_notification(1)"}, silenced}, Case{2, true, {"bound v2"}, ""}}) {
+        SCOPED_TRACE(testing::Message() << "v" << c.offered << (c.inhibited ? " inhibited" : ""));
+        start(c.offered);
+        compositor->inhibited = c.inhibited;
+        EXPECT_EQ(input->whyInputIsUnseen(), c.why);
+        if (!c.inhibited) {
+            touches = 0;
+            auto armed = watch();
+            roundtrip();
+            EXPECT_EQ(touches, 0) << "going idle is not input";
+            compositor->touch();
+            EXPECT_TRUE(QTest::qWaitFor([this] { return touches == 1; }, 5000));
+        }
+        EXPECT_EQ(distinctRequests(), c.requests);
+    }
+}
+
+TEST_F(WaylandTest, LosingTheCompositorOrAGlobalInUseLocksOnceAndWakesTheLoopNoMore)
+{
+    struct Case {
+        wl_global* Compositor::*global; // null: the client is disconnected
+        std::string line;
+    };
+    for (const Case& c : {Case{nullptr, "the connection to the compositor closed; locking"},
+                          Case{&Compositor::seat, "the compositor removed the seat; locking"},
+                          Case{&Compositor::notifier, "the compositor removed its idle notifier; locking"},
+                          Case{&Compositor::output, ""}}) {
+        SCOPED_TRACE(c.line);
+        start(2);
+        touches = 0;
+        auto armed = watch();
+        compositor->post([compositor = compositor.get(), global = c.global] {
+            if (global)
+                wl_global_destroy(compositor->*global);
+            else
+                wl_client_destroy(compositor->client);
+        });
+        if (c.line.empty()) {
+            roundtrip();
+            EXPECT_TRUE(connection->outputs().empty());
+            EXPECT_TRUE(log->lines.empty());
+            continue;
+        }
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !log->lines.empty(); }, 5000));
+        EXPECT_EQ(log->lines, std::vector<std::string>{"Cendrel: lost sight of input: " + c.line});
+        EXPECT_EQ(touches, 1);
+        // A hung-up socket stays readable: once lost, nothing may wake for it.
+        struct WakeUps final : QObject {
+            bool eventFilter(QObject* to, QEvent* event) override
+            {
+                auto* notifier = qobject_cast<QSocketNotifier*>(to);
+                count += event->type() == QEvent::SockAct && notifier != nullptr && notifier->socket() == fd;
+                return false;
+            }
+            int fd;
+            int count = 0;
+        } wakeUps;
+        wakeUps.fd = wl_display_get_fd(connection->display());
+        qApp->installEventFilter(&wakeUps);
+        for (int pass = 0; pass < 3; ++pass)
+            QCoreApplication::processEvents();
+        qApp->removeEventFilter(&wakeUps);
+        EXPECT_EQ(wakeUps.count, 0);
+    }
+}
+
+TEST_F(WaylandTest, OutputsGoOffAndComeOnAgainAtTheNextInput)
+{
+    start(2);
+    auto power = std::make_shared<WaylandDisplayPower>(connection, input, log, false);
+    ASSERT_TRUE(power->switchOff());
+    roundtrip();
+    compositor->touch();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return compositor->requests().size() == 4; }, 5000));
+    EXPECT_EQ(compositor->requests(), (std::vector<std::string>{"bound v2", "set_mode(off)",
+                                                                "get_input_idle_notification(1)", "set_mode(on)"}));
+}
+
+// GNOME's idle monitor, on this process's own connection to the bus.
+class FakeIdleMonitor final : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& bus) override
+    {
+        calls.push_back(message.member() + " " + message.arguments().value(0).toString());
+        if (message.member() == "AddUserActiveWatch")
+            bus.send(message.createReply(QVariant::fromValue(nextWatch++)));
+        return true;
+    }
+    std::vector<QString> calls;
+    uint nextWatch = 7;
+};
+
+TEST_F(WaylandTest, GnomesIdleMonitorComesFirstAndItsWatchIsRemovedWhenReleased)
+{
+    const QString path = "/org/gnome/Mutter/IdleMonitor/Core", name = "org.gnome.Mutter.IdleMonitor";
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.isConnected()) << "run on a session bus of its own";
+    FakeIdleMonitor monitor;
+    ASSERT_TRUE(bus.registerVirtualObject(path, &monitor));
+    ASSERT_TRUE(bus.registerService(name));
+    start(2);
+    auto armed = watch();
+    for (uint fired : {6U, 7U}) // only the watch added is ours
+        bus.send(QDBusMessage::createSignal(path, name, "WatchFired") << fired);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return monitor.calls.size() == 2; }, 5000));
+    armed.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return monitor.calls.size() == 3; }, 5000));
+    EXPECT_EQ(monitor.calls, (std::vector<QString>{"AddUserActiveWatch ", "AddUserActiveWatch ", "RemoveWatch 8"}));
+    EXPECT_EQ(touches, 1);
+    EXPECT_EQ(distinctRequests(), std::set<std::string>{"bound v2"});
+    bus.unregisterService(name);
+    bus.unregisterObject(path);
+}
+
+} // namespace
+} // namespace cendrel
