@@ -21,10 +21,6 @@
 
 namespace cendrel {
 
-// Which family of systems this is, where the core's words for them differ
-// (what the lock service is called in the log).
-enum class SystemFlavor { macOS, freedesktop };
-
 // The desktop the program runs on, where what can lock the screen or what the
 // owner must do to bind the shortcut differs. The backend tells it by what
 // answers (the compositor's globals and sockets, the names on the session
@@ -43,7 +39,6 @@ enum class Desktop {
 };
 
 struct Platform {
-    SystemFlavor flavor = SystemFlavor::macOS;
     Desktop desktop = Desktop::classic;
     std::shared_ptr<Application> application;
     std::shared_ptr<RunLoop> runLoop;

@@ -136,6 +136,7 @@ void AppDelegate::applicationDidFinishLaunching()
         auto self = weak.lock();
         return self && self->recorderKeyPress(press);
     };
+    lookForLockers();
     // The monitor never reports its initial state; show it ourselves.
     updateForState(ArmMonitor::State::idle);
     if (!system.statusBar->showsItems()) {
@@ -372,8 +373,10 @@ void AppDelegate::updateForState(ArmMonitor::State state)
 {
     // Asked again when watching begins: secure keyboard entry may have come
     // on during the grace period.
-    if (state == ArmMonitor::State::arming)
+    if (state == ArmMonitor::State::arming) {
         refusal.clear();
+        lookForLockers();
+    }
     if (state != ArmMonitor::State::idle) {
         const bool watched = platform().input->canWatchKeyPresses();
         if (!watched && (state == ArmMonitor::State::arming || keysWatched))
@@ -435,7 +438,7 @@ void AppDelegate::rebuildMenu()
     // Read from the layout once: this runs between a touch and its lock.
     const std::string shortcutText = triggerText();
     std::vector<MenuEntry> entries;
-    entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + limitation));
+    entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + lockerNote() + limitation));
     entries.push_back(MenuEntry::makeSeparator());
     // Each entry does what it says, whatever the state when it is chosen.
     entries.push_back(idle ? MenuEntry::makeAction("Arm Now", action(&AppDelegate::armFromMenu))
@@ -462,8 +465,27 @@ void AppDelegate::rebuildMenu()
     entries.push_back(std::move(login));
     entries.push_back(MenuEntry::makeSeparator());
     entries.push_back(MenuEntry::makeAction("Quit Cendrel", action(&AppDelegate::quit), "q"));
-    statusItem->setToolTip(toolTip(shortcutText) + limitation);
+    statusItem->setToolTip(toolTip(shortcutText) + lockerNote() + limitation);
     statusItem->setMenu(std::move(entries));
+}
+
+void AppDelegate::lookForLockers()
+{
+    const bool missing = !platform().screenLocker->lockerFound();
+    // Told once, before anyone touches the computer; the menu keeps saying it.
+    if (missing && !lockerMissing) {
+        platform().systemLog->log("Cendrel: no screen locker found; a touch will only switch the display off");
+        platform().application->notify({NoticeSubject::screenLock, true, "Cendrel found no screen locker",
+                                        "A touch while armed will only switch the display off, and the next "
+                                        "touch switches it on, unlocked. Install a screen locker, or set "
+                                        "lock.command in Cendrel's preferences."});
+    }
+    lockerMissing = missing;
+}
+
+std::string AppDelegate::lockerNote() const
+{
+    return lockerMissing ? " (no screen locker found)" : "";
 }
 
 void AppDelegate::toggleLaunchAtLogin()

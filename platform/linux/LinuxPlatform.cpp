@@ -159,6 +159,25 @@ Desktop waylandDesktop()
     return Desktop::otherWayland;
 }
 
+LockerDesktop lockerDesktop(Desktop desktop)
+{
+    switch (desktop) {
+    case Desktop::classic:
+        return LockerDesktop::x11;
+    case Desktop::gnome:
+        return LockerDesktop::gnome;
+    case Desktop::kde:
+        return LockerDesktop::kde;
+    case Desktop::sway:
+        return LockerDesktop::sway;
+    case Desktop::hyprland:
+        return LockerDesktop::hyprland;
+    case Desktop::otherWayland:
+        break;
+    }
+    return LockerDesktop::otherWayland;
+}
+
 // $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute, as the
 // XDG base directory rules say.
 std::string xdgConfigHome()
@@ -238,7 +257,6 @@ std::optional<int> installNativePlatform(int argc, char** argv)
                                 wayland, input, log, desktop == Desktop::gnome)] { return power->switchOff(); };
     const std::string config = xdgConfigHome();
     Platform platform;
-    platform.flavor = SystemFlavor::freedesktop;
     platform.desktop = desktop;
     platform.application = application;
     platform.runLoop = runLoop;
@@ -258,6 +276,7 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     platform.loginItems = std::make_shared<XdgAutostart>(config + "/autostart/cendrel.desktop", executable,
                                                          installedDesktopEntry(executable));
     platform.screenLocker = std::make_shared<Login1ScreenLocker>(
+        lockerDesktop(desktop), [preferences = platform.preferences] { return preferences->text("lock.command"); }, log,
         switchDisplayOff, [displayPower] { return displayPower->keyboardHeldByAnother(); });
     platform.systemLog = log;
     installPlatform(std::move(platform));
