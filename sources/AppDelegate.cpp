@@ -438,7 +438,7 @@ void AppDelegate::rebuildMenu()
     // Read from the layout once: this runs between a touch and its lock.
     const std::string shortcutText = triggerText();
     std::vector<MenuEntry> entries;
-    entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + lockerNote() + limitation));
+    entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + limitation + lockerNote()));
     entries.push_back(MenuEntry::makeSeparator());
     // Each entry does what it says, whatever the state when it is chosen.
     entries.push_back(idle ? MenuEntry::makeAction("Arm Now", action(&AppDelegate::armFromMenu))
@@ -465,7 +465,7 @@ void AppDelegate::rebuildMenu()
     entries.push_back(std::move(login));
     entries.push_back(MenuEntry::makeSeparator());
     entries.push_back(MenuEntry::makeAction("Quit Cendrel", action(&AppDelegate::quit), "q"));
-    statusItem->setToolTip(toolTip(shortcutText) + lockerNote() + limitation);
+    statusItem->setToolTip(toolTip(shortcutText) + limitation + lockerNote());
     statusItem->setMenu(std::move(entries));
 }
 
