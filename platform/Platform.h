@@ -21,8 +21,8 @@
 
 namespace cendrel {
 
-// The desktop the program runs on, where what can lock the screen or what the
-// owner must do to bind the shortcut differs. The backend tells it by what
+// The desktop the program runs on, where what the owner must do to bind the
+// shortcut differs. The backend tells it by what
 // answers (the compositor's globals and sockets, the names on the session
 // bus), never by what the environment calls itself.
 enum class Desktop {

@@ -90,8 +90,9 @@ class Desktop:
         # The program's whole PATH: the lockers on it are the test's choice.
         self.bin = os.path.join(self.dir, "bin")
         os.makedirs(self.bin)
-        for name in self.lockers:
-            self.stand_in(name)
+        for locker in self.lockers:  # "name" or "name=status"
+            name, _, status = locker.partition("=")
+            self.stand_in(name, int(status or 0))
         self.stderr_path, self.lock_log, self.watcher_log, self.notify_log = (
             os.path.join(self.dir, name) for name in ("cendrel.log", "locks.log", "watcher.log", "notifications.log"))
         for path in (self.stderr_path, self.lock_log, self.lock_log + ".names", self.watcher_log, self.notify_log,

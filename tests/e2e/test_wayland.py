@@ -157,7 +157,8 @@ class CendrelWayland(unittest.TestCase):
         desk.wait_for_status(ARMED, timeout=GRACE + 5)
 
     def test_each_touch_while_armed_locks_once_and_one_in_the_grace_period_does_not(self):
-        with Desktop(BINARY, HELPER, lockers=["swaylock"]) as desk:
+        # swaylock finding the screen locked already: login1's Lock locks.
+        with Desktop(BINARY, HELPER, lockers=["swaylock=1"]) as desk:
             sway = self.start(desk)
             for locks, kind in enumerate(["key", "motion", "click", "scroll"]):
                 # The touch that locked keeps a request to arm away for a second.
@@ -216,7 +217,8 @@ class CendrelWayland(unittest.TestCase):
         shown = self.start(desk, compositor, mechanism)
         self.arm(desk)
         shown.touch("key")
-        wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
+        # swaylock may lock before login1's connection is even up.
+        wait_for(lambda: desk.lock_count() > 0 or os.path.exists(os.path.join(desk.dir, "ran")), 5, "a lock")
         return shown
 
     def test_swaylock_is_run_with_f_where_login1_shows_no_lock_and_its_exit_is_the_evidence(self):
@@ -224,7 +226,7 @@ class CendrelWayland(unittest.TestCase):
             self.lock_by_touch(desk, ["swaylock", "hyprlock"])
             time.sleep(DEADLINE + QUIET)  # nothing must come, however late
             self.assertEqual(Path(desk.dir, "ran").read_text().splitlines(), ["swaylock -f"])
-            self.assertEqual((desk.lock_count(), desk.notifications()), (1, []))
+            self.assertEqual(desk.notifications(), [])
 
     def test_without_a_locker_the_owner_is_told_before_arming_and_the_display_is_off_until_the_next_touch(self):
         for compositor, mechanism, tried in ((Sway, "org_kde_kwin_idle", ["swaylock -f", "hyprlock"]),
@@ -237,8 +239,8 @@ class CendrelWayland(unittest.TestCase):
                 self.assertEqual(lines[1:3], ["Cendrel: no screen locker found; a touch will only switch the display "
                                               "off", "Cendrel: could not start %s, falling back" % tried[0]]
                                  if tried else lines[1:3])
-                self.assertEqual(lines[-2:], ["Cendrel: login1 Lock accepted, but nothing shows the screen locked; "
-                                              "going on", "Cendrel: only the display is off; the screen is NOT locked"])
+                self.assertIn("Cendrel: login1 Lock accepted, but nothing shows the screen locked; going on", lines)
+                self.assertEqual(lines[-1], "Cendrel: only the display is off; the screen is NOT locked")
                 self.assertEqual(shown.power(), "off")
                 if compositor is Mutter:
                     shown.touch("key")
@@ -257,7 +259,7 @@ class CendrelWayland(unittest.TestCase):
             self.arm(desk)
             inhibitor = sway.inhibit()
             wait_for(lambda: desk.lock_count() > 0, 5, "a Lock call")
-            self.assertEqual(desk.log_lines()[1], "Cendrel: lost sight of input: " + SILENCED + "; locking")
+            self.assertIn("Cendrel: lost sight of input: " + SILENCED + "; locking", desk.log_lines())
             refused = "Idle — cannot arm: " + SILENCED
             wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith(refused), 5, refused)
             inhibitor.stdin.close()
@@ -267,8 +269,8 @@ class CendrelWayland(unittest.TestCase):
             # A compositor that dies while armed.
             os.killpg(sway.process.pid, signal.SIGKILL)
             wait_for(lambda: desk.lock_count() > 1, 5, "a Lock call")
-            self.assertEqual(desk.log_lines()[-1],
-                             "Cendrel: lost sight of input: the connection to the compositor closed; locking")
+            self.assertIn("Cendrel: lost sight of input: the connection to the compositor closed; locking",
+                          desk.log_lines())
             # Asked again until the touch that locked is long enough ago to arm.
             refused = "Idle — cannot arm: the connection to the compositor closed, so input cannot be seen"
             wait_for(lambda: self.verb(desk, "arm") or desk.status_line().startswith(refused), 10, refused)
