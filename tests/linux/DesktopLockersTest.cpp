@@ -79,21 +79,16 @@ TEST(DesktopLockersTest, EachSessionAsksItsLockersInItsOrder)
 
 TEST(DesktopLockersTest, TheLogNamesEachLockerAsBefore)
 {
-    const DesktopLockers table = desktopLockers(LockerDesktop::x11, "x");
-    std::vector<std::string> words;
-    for (const std::size_t i : {0u, 1u, 3u, 5u}) {
-        const LockStepWords& log = table.lockers.at(i).log;
-        words.insert(words.end(), {log.unavailable, log.missing, log.refused, log.accepted});
-    }
-    EXPECT_EQ(words,
-              (std::vector<std::string>{
-                  "could not reach login1", "login1 Lock not found", "login1 Lock failed", "login1 Lock",
-                  "could not reach the screen saver", "screen saver Lock not found", "screen saver Lock failed",
-                  "screen saver Lock", "could not reach org.mate.ScreenSaver", "org.mate.ScreenSaver Lock not found",
-                  "org.mate.ScreenSaver Lock failed", "org.mate.ScreenSaver Lock", "could not start the lock command",
-                  "could not start the lock command", "the lock command failed", "the lock command"}));
-    EXPECT_EQ(desktopLockers(LockerDesktop::sway, std::nullopt).lockers.back().log.unavailable,
-              "could not start hyprlock");
+    const auto& lockers = desktopLockers(LockerDesktop::x11, "x").lockers;
+    std::string words;
+    for (const std::size_t i : {0u, 1u, 3u, 5u})
+        for (LockFailure failure : {LockFailure::unavailable, LockFailure::missing, LockFailure::refused})
+            words += lockers.at(i).log.forFailure(failure) + "|";
+    EXPECT_EQ(words, "could not reach login1|login1 Lock not found|login1 Lock failed|could not reach the screen "
+                     "saver|screen saver Lock not found|screen saver Lock failed|could not reach org.mate.ScreenSaver|"
+                     "org.mate.ScreenSaver Lock not found|org.mate.ScreenSaver Lock failed|could not start the lock "
+                     "command|could not start the lock command|the lock command failed|");
+    EXPECT_EQ(lockers.at(1).log.accepted, "screen saver Lock");
 }
 
 TEST(DesktopLockersTest, TheOwnersCommandIsSplitIntoWordsWithoutAShell)
