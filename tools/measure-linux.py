@@ -376,6 +376,11 @@ How each is taken:
   that probe is the one wake of an untouched armed Cendrel there. The clicks run from the helper's
   request leaving it (CLOCK_MONOTONIC, before the flush) to `Lock` received:
   {", ".join("%.2f" % v for v in figures["sway"]["click"])} ms.
+- With login1 accepting `Lock` and nothing hearing it (sway without swayidle, Debian's default), a
+  `swaylock` stand-in on Cendrel's PATH notes bash's `$EPOCHREALTIME` as it starts:
+  {", ".join("%.1f" % v for v in figures["sway"]["swaylock"])} ms after the click. With no locker at
+  all, the owner's notice was seen (polled every 2 ms) {", ".join("%.0f" % v for v in figures["sway"]["told"])}
+  ms after the click: login1's accepted `Lock` may bring evidence for 1.25 s there, then nothing is left.
 """ if figures.get("sway") else "")
     os.makedirs(os.path.dirname(options.output), exist_ok=True)
     with open(options.output, "w") as out:
