@@ -3,7 +3,8 @@
 // bus connection of its own (sd-bus). login1 only passes the request on to
 // the desktop's screen locker: an accepted Lock locks nothing on a bare
 // window manager, so only LockedHint turning true, asked for every quarter
-// second, says the screen is locked.
+// second, says the screen is locked. The other lockers are asked as the
+// session's table (DesktopLockers) lists them.
 #include "Login1ScreenLocker.h"
 
 #include "LockCommand.h"
