@@ -226,7 +226,7 @@ class CendrelWayland(unittest.TestCase):
             self.lock_by_touch(desk, ["swaylock", "hyprlock"])
             time.sleep(DEADLINE + QUIET)  # nothing must come, however late
             self.assertEqual(Path(desk.dir, "ran").read_text().splitlines(), ["swaylock -f"])
-            self.assertEqual(desk.notifications(), [])
+            self.assertEqual((desk.lock_count(), desk.notifications()), (1, []))
 
     def test_without_a_locker_the_owner_is_told_before_arming_and_the_display_is_off_until_the_next_touch(self):
         for compositor, mechanism, tried in ((Sway, "org_kde_kwin_idle", ["swaylock -f", "hyprlock"]),
