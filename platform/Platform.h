@@ -21,12 +21,7 @@
 
 namespace cendrel {
 
-// Which family of systems this is, where the core's words for them differ
-// (what the lock service is called in the log).
-enum class SystemFlavor { macOS, freedesktop };
-
 struct Platform {
-    SystemFlavor flavor = SystemFlavor::macOS;
     std::shared_ptr<Application> application;
     std::shared_ptr<RunLoop> runLoop;
     std::shared_ptr<Input> input;

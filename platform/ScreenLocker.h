@@ -2,8 +2,11 @@
 // reporting later what became of it, and the stand-in when none does.
 #pragma once
 
+#include "Types.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,36 @@ public:
 // never calls its handler.
 using LockReplyHandler = std::function<void(LockReport)>;
 
+// What the log says of one step: "Cendrel: <failure words>, falling back" for
+// each way it can fail, and "Cendrel: <accepted> accepted, but nothing shows
+// the screen locked; going on".
+struct LockStepWords {
+    std::string unavailable;
+    std::string missing;
+    std::string refused;
+    std::string accepted;
+
+    const std::string& forFailure(LockFailure failure) const
+    {
+        return failure == LockFailure::unavailable ? unavailable : failure == LockFailure::missing ? missing : refused;
+    }
+};
+
+// One way to lock, as the backend offers it.
+struct LockStep {
+    // Asks for the lock; no request means `unavailable` already.
+    std::function<std::unique_ptr<LockRequest>(LockReplyHandler)> start;
+    LockStepWords words;
+    // Starts together with the step before it instead of waiting for it to
+    // fail: the two cannot get in each other's way (a locker that finds the
+    // screen locked already fails harmlessly). A step that could not even be
+    // started makes way for the one after it in the same manner.
+    bool withPrevious = false;
+    // How long after accepting it may still bring evidence; nothing: until
+    // the lock's deadline. Short where nobody may be listening to it.
+    std::optional<Seconds> evidenceWindow;
+};
+
 class ScreenLocker {
 public:
     ScreenLocker() = default;
@@ -58,37 +91,22 @@ public:
     ScreenLocker& operator=(const ScreenLocker&) = delete;
     virtual ~ScreenLocker() = default;
 
-    // The system's own lock of the session (macOS: SACLockScreenImmediate;
-    // freedesktop: login1, whose evidence is LockedHint).
-    virtual std::unique_ptr<LockRequest> lockSession(LockReplyHandler onReply) = 0;
-    // A screen saver on the session bus by its well-known name; `unavailable`
-    // at once when nobody owns the name. Evidence: it says it is active.
-    virtual std::unique_ptr<LockRequest> lockScreenSaver(const std::string& name, LockReplyHandler onReply)
-    {
-        (void)name, (void)onReply;
-        return nullptr;
-    }
-    // Runs a program (found on PATH when the name has no slash) with these
-    // arguments and no shell; exiting with status 0 is the evidence.
-    virtual std::unique_ptr<LockRequest> runLockCommand(const std::vector<std::string>& argv, LockReplyHandler onReply)
-    {
-        (void)argv, (void)onReply;
-        return nullptr;
-    }
-    // The desktop's lockers that run as programs, each as its words, in the
-    // order they are asked after those on the buses; and whether a lock
-    // command the owner chose stands for them rather than going first.
-    struct LockPrograms {
-        std::vector<std::vector<std::string>> programs;
-        bool replacedByOwnersCommand = false;
-    };
-    virtual LockPrograms lockPrograms() const { return {}; }
+    // This system's steps, in the order they are to be asked; asked anew at
+    // each lock (a preference may have changed).
+    virtual std::vector<LockStep> lockSteps() = 0;
     // True when something seen from outside any one step says the screen is
-    // locked now (X11: another client holds the keyboard, as every locker does).
+    // locked now (X11: another client holds the keyboard, as every locker
+    // does; macOS: the session says so).
     virtual bool screenLooksLocked() { return false; }
     // The stand-in: puts the display to sleep at once, leaving the user's
     // power settings as they were. False when that could not even be started.
     virtual bool switchDisplayOff() = 0;
+    // True where a display put to sleep asks for the password when it wakes,
+    // so that the stand-in is a lock itself.
+    virtual bool displayOffLocks() const { return false; }
+    // False when nothing here could lock the screen: no locker on the buses,
+    // none on the PATH, none configured. Asked while idle; may wait briefly.
+    virtual bool lockerFound() { return true; }
 };
 
 } // namespace cendrel

@@ -137,6 +137,7 @@ void AppDelegate::applicationDidFinishLaunching()
         auto self = weak.lock();
         return self && self->recorderKeyPress(press);
     };
+    lookForLockers();
     // The monitor never reports its initial state; show it ourselves.
     updateForState(ArmMonitor::State::idle);
     if (!system.statusBar->showsItems()) {
@@ -386,8 +387,10 @@ void AppDelegate::updateForState(ArmMonitor::State state)
 {
     // Asked again when watching begins: secure keyboard entry may have come
     // on during the grace period.
-    if (state == ArmMonitor::State::arming)
+    if (state == ArmMonitor::State::arming) {
         refusal.clear();
+        lookForLockers();
+    }
     if (state != ArmMonitor::State::idle) {
         const bool watched = platform().input->canWatchKeyPresses();
         if (!watched && (state == ArmMonitor::State::arming || keysWatched))
@@ -449,7 +452,7 @@ void AppDelegate::rebuildMenu()
     // Read from the layout once: this runs between a touch and its lock.
     const std::string shortcutText = triggerText();
     std::vector<MenuEntry> entries;
-    entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + limitation));
+    entries.push_back(MenuEntry::makeInformation(statusLine(shortcutText) + limitation + lockerNote()));
     entries.push_back(MenuEntry::makeSeparator());
     // Each entry does what it says, whatever the state when it is chosen.
     entries.push_back(idle ? MenuEntry::makeAction("Arm Now", action(&AppDelegate::armFromMenu))
@@ -476,7 +479,7 @@ void AppDelegate::rebuildMenu()
     entries.push_back(std::move(login));
     entries.push_back(MenuEntry::makeSeparator());
     entries.push_back(MenuEntry::makeAction("Quit Cendrel", action(&AppDelegate::quit), "q"));
-    statusItem->setToolTip(toolTip(shortcutText) + limitation);
+    statusItem->setToolTip(toolTip(shortcutText) + limitation + lockerNote());
     statusItem->setMenu(std::move(entries));
 }
 
@@ -484,6 +487,25 @@ bool AppDelegate::loginItemRegistered() const
 {
     LoginItems& loginItems = *platform().loginItems;
     return loginItems.isEnabled() || loginItems.needsApproval();
+}
+
+void AppDelegate::lookForLockers()
+{
+    const bool missing = !platform().screenLocker->lockerFound();
+    // Told once, before anyone touches the computer; the menu keeps saying it.
+    if (missing && !lockerMissing) {
+        platform().systemLog->log("Cendrel: no screen locker found; a touch will only switch the display off");
+        platform().application->notify({NoticeSubject::screenLock, true, "Cendrel found no screen locker",
+                                        "A touch while armed will only switch the display off, and the next "
+                                        "touch switches it on, unlocked. Install a screen locker, or set "
+                                        "lock.command in Cendrel's preferences."});
+    }
+    lockerMissing = missing;
+}
+
+std::string AppDelegate::lockerNote() const
+{
+    return lockerMissing ? " (no screen locker found)" : "";
 }
 
 void AppDelegate::toggleLaunchAtLogin()

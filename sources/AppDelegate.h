@@ -76,6 +76,10 @@ private:
     // What the owner presses: the trigger the desktop assigned, or ours.
     std::string triggerText() const;
     void desktopBindingChanged();
+    // Whether anything here can lock the screen, asked at launch and at each
+    // arming; the owner is told when nothing can.
+    void lookForLockers();
+    std::string lockerNote() const;
     void tellWhereTheIconIsNot();
 
     // Wraps an action so that it runs only while this controller exists.
@@ -106,6 +110,7 @@ private:
     // The desktop shows no status items: the owner is told how to arm once
     // the desktop has said what binds the shortcut.
     bool iconUnseenNoticeDue = false;
+    bool lockerMissing = false;
 };
 
 } // namespace cendrel

@@ -1,5 +1,5 @@
-// Locks the screen: the system's own lock, then the desktop's lockers, and
-// the display switched off when nothing locked, with the owner told.
+// Locks the screen: the steps the platform offers, in its order, and the
+// display switched off when nothing locked, with the owner told.
 #pragma once
 
 #include "Types.h"
@@ -13,9 +13,10 @@ public:
     ScreenLock() = delete;
 
     // Starts the lock and returns at once. The steps run on the main loop,
-    // one after another, until one shows evidence that the screen is locked;
-    // the owner is told when none has within `evidenceDeadline`. Reports
-    // nothing to the caller.
+    // one after another (or together where the platform says they may),
+    // until one shows evidence that the screen is locked; the owner is told
+    // when none has within `evidenceDeadline`, or as soon as no step is left
+    // that could still bring it. Reports nothing to the caller.
     static void lock();
     // Locks started and not yet ended.
     static std::size_t locksInProgressForTesting();

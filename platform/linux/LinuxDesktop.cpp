@@ -14,23 +14,6 @@
 
 namespace cendrel {
 
-ScreenLocker::LockPrograms desktopLockPrograms(LinuxDesktop desktop)
-{
-    switch (desktop) {
-    case LinuxDesktop::x11:
-        // The owner's lock command stands for it.
-        return {{{"xdg-screensaver", "lock"}}, true};
-    case LinuxDesktop::sway:
-    case LinuxDesktop::hyprland:
-    case LinuxDesktop::otherWayland:
-        return {{{"swaylock", "-f"}, {"hyprlock"}}, false};
-    case LinuxDesktop::gnome:
-    case LinuxDesktop::kde:
-        break;
-    }
-    return {};
-}
-
 BindingAdvice OwnerShortcuts::advice(const ShortcutWords& shortcut, const std::string& command) const
 {
     return {"the desktop's keyboard shortcut settings", shortcut.displayText + " running " + command};

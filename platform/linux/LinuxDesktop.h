@@ -1,11 +1,10 @@
 // The desktop this Linux session runs, for the few facts that differ between
-// them: which lockers run as programs, and how the owner binds a key to
-// Cendrel's command. Told by what answers, never by what the environment
+// them: which lockers it has (DesktopLockers), and how the owner binds a key
+// to Cendrel's command. Told by what answers, never by what the environment
 // calls itself.
 #pragma once
 
 #include "HotKeys.h"
-#include "ScreenLocker.h"
 
 #include <array>
 #include <functional>
@@ -27,12 +26,6 @@ enum class LinuxDesktop {
     hyprland,
     otherWayland,
 };
-
-// The lockers a session runs as programs. xdg-screensaver speaks only to X
-// screen savers, so it cannot lock a Wayland session; the wlroots
-// compositors have no locker on a bus, and their lockers say by their exit
-// status that the screen is locked (swaylock once it is, with -f).
-ScreenLocker::LockPrograms desktopLockPrograms(LinuxDesktop desktop);
 
 // What a desktop knows of the keys its owner binds to commands in its own
 // settings. This one knows only the words every desktop understands.

@@ -263,7 +263,6 @@ std::optional<int> installNativePlatform(int argc, char** argv)
                                 wayland, input, log, desktop == LinuxDesktop::gnome)] { return power->switchOff(); };
     const std::string config = xdgConfigHome();
     Platform platform;
-    platform.flavor = SystemFlavor::freedesktop;
     platform.application = application;
     platform.runLoop = runLoop;
     platform.input = input ? std::shared_ptr<Input>(input) : X11Input::create(x, hotKeys);
@@ -286,8 +285,8 @@ std::optional<int> installNativePlatform(int argc, char** argv)
         std::make_shared<XdgAutostart>(config + "/autostart/org.cendrel.Cendrel.desktop", executable,
                                        installedDesktopEntry(executable), config + "/autostart/cendrel.desktop");
     platform.screenLocker = std::make_shared<Login1ScreenLocker>(
-        switchDisplayOff, [displayPower] { return displayPower->keyboardHeldByAnother(); },
-        desktopLockPrograms(desktop));
+        desktop, [preferences = platform.preferences] { return preferences->text("lock.command"); }, log,
+        switchDisplayOff, [displayPower] { return displayPower->keyboardHeldByAnother(); });
     platform.systemLog = log;
     installPlatform(std::move(platform));
     return std::nullopt;

@@ -5,6 +5,7 @@
 #include "ScreenLocker.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,8 +15,8 @@ namespace cendrel {
 struct MacLockCalls {
     std::function<void*(const char* path, int mode)> openLibrary;
     std::function<void*(void* library, const char* name)> lookUp;
-    // Calls a function that takes no arguments and whose result is not used.
-    std::function<void(void* function)> callFunction;
+    // Calls a function that takes no arguments and returns an int.
+    std::function<int(void* function)> callFunction;
     std::function<void(void* library)> closeLibrary;
     // Starts a program without waiting for it; false when it did not start.
     std::function<bool(const std::string& executable, const std::vector<std::string>& arguments)> startProcess;
@@ -23,9 +24,13 @@ struct MacLockCalls {
 
 // SACLockScreenImmediate from login.framework, opened anew at each lock and
 // closed before returning. Nothing when the framework cannot be opened;
-// otherwise `locked` when the function was called (it reports nothing, and
-// returns once it has locked), or `missing`.
+// otherwise `missing`, `refused` when the function returned non-zero, or
+// `accepted`: only the session saying its screen is locked is evidence.
 std::optional<LockReport> lockWithLoginFramework(const MacLockCalls& calls);
+// The one lock step, in the log's words; `later` hands a report to the
+// handler on a later pass.
+LockStep loginFrameworkStep(MacLockCalls calls,
+                            std::function<std::unique_ptr<LockRequest>(LockReport, LockReplyHandler)> later);
 // /usr/bin/pmset displaysleepnow, started and not waited for.
 bool sleepDisplayWithPmset(const MacLockCalls& calls);
 

@@ -18,7 +18,6 @@ std::optional<int> installNativePlatform(int argc, char** argv)
     // Made before anything else touches AppKit, as an AppKit program must.
     [NSApplication sharedApplication];
     Platform native;
-    native.flavor = SystemFlavor::macOS;
     native.application = makeMacApplication(startupPool);
     native.runLoop = makeMacRunLoop();
     // Shared: the input watch must know the hot keys' own presses.

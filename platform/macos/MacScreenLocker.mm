@@ -1,8 +1,9 @@
 // ScreenLocker on macOS: SACLockScreenImmediate from the private
 // login.framework, loaded at each lock, and pmset to sleep the display; the
-// decisions are in MacLockSteps. Gap: the private function reports nothing,
-// so its return is the only evidence of a lock, and a lock it could not make
-// is not seen.
+// decisions are in MacLockSteps. The evidence is the session's own word:
+// CGSessionCopyCurrentDictionary's CGSSessionScreenIsLocked, a CFBoolean
+// present and true while the lock screen is up.
+#include <CoreGraphics/CoreGraphics.h>
 #import <Foundation/Foundation.h>
 #include <dispatch/dispatch.h>
 #include <dlfcn.h>
@@ -23,10 +24,9 @@ MacLockCalls systemCalls()
     MacLockCalls calls;
     calls.openLibrary = [](const char* path, int mode) { return dlopen(path, mode); };
     calls.lookUp = [](void* library, const char* name) { return dlsym(library, name); };
-    // A plain C function without arguments. Its result is not documented
-    // and not needed; the arm64 calling convention lets it be called as
-    // returning nothing.
-    calls.callFunction = [](void* function) { reinterpret_cast<void (*)()>(function)(); };
+    // A plain C function without arguments, returning 0 when it went
+    // through; anything else is a refusal.
+    calls.callFunction = [](void* function) { return reinterpret_cast<int (*)()>(function)(); };
     calls.closeLibrary = [](void* library) { dlclose(library); };
     // Only the executable and the arguments are set: the child inherits the
     // rest, is not waited for and is not kept.
@@ -46,7 +46,7 @@ MacLockCalls systemCalls()
 // was given back first.
 class MacLockRequest final : public LockRequest {
 public:
-    MacLockRequest(LockReport report, LockReplyHandler onReply)
+    MacLockRequest(LockReport report, const LockReplyHandler& onReply)
     {
         std::weak_ptr<bool> alive = alive_;
         dispatch_async(dispatch_get_main_queue(), ^{
@@ -61,15 +61,31 @@ private:
 
 class MacScreenLocker final : public ScreenLocker {
 public:
-    std::unique_ptr<LockRequest> lockSession(LockReplyHandler onReply) override
+    std::vector<LockStep> lockSteps() override
     {
-        const auto report = lockWithLoginFramework(systemCalls());
-        if (!report)
-            return nullptr;
-        return std::make_unique<MacLockRequest>(*report, std::move(onReply));
+        std::vector<LockStep> steps;
+        steps.push_back(loginFrameworkStep(systemCalls(), [](LockReport report, LockReplyHandler onReply) {
+            return std::make_unique<MacLockRequest>(report, std::move(onReply));
+        }));
+        return steps;
+    }
+
+    bool screenLooksLocked() override
+    {
+        CFDictionaryRef session = CGSessionCopyCurrentDictionary();
+        if (session == nullptr)
+            return false;
+        const void* value = CFDictionaryGetValue(session, CFSTR("CGSSessionScreenIsLocked"));
+        const bool locked = value != nullptr && CFGetTypeID(value) == CFBooleanGetTypeID() &&
+                            CFBooleanGetValue(static_cast<CFBooleanRef>(value));
+        CFRelease(session);
+        return locked;
     }
 
     bool switchDisplayOff() override { return sleepDisplayWithPmset(systemCalls()); }
+
+    // The display asleep asks for the password when it wakes.
+    bool displayOffLocks() const override { return true; }
 };
 
 } // namespace

@@ -287,36 +287,35 @@ public:
         SimPlatform& sim_;
         std::string step_;
     };
-    std::unique_ptr<LockRequest> ask(const std::string& step, const std::string& event, LockReplyHandler onReply)
+    std::unique_ptr<LockRequest> ask(const std::string& step, LockReplyHandler onReply)
     {
-        sim_.lockEvents.push_back(event);
+        sim_.lockEvents.push_back(step);
+        if (step == "session" && sim_.onLock)
+            sim_.onLock();
         const auto found = sim_.lockSteps.find(step);
         if (found == sim_.lockSteps.end())
             return nullptr;
-        auto request = std::make_unique<Request>(sim_, event);
+        auto request = std::make_unique<Request>(sim_, step);
         for (const LockReply& reply : found->second)
             request->replies.push_back(sim_.runLoop_->scheduleTimer(
                 Seconds{reply.after}, false, [onReply, report = reply.report] { onReply(report); }));
         return request;
     }
-    std::unique_ptr<LockRequest> lockSession(LockReplyHandler onReply) override
+    std::vector<LockStep> lockSteps() override
     {
-        if (auto onLock = sim_.onLock)
-            onLock();
-        return ask("session", "session", std::move(onReply));
+        std::vector<LockStep> steps;
+        for (const SimPlatform::Locker& locker : sim_.lockers) {
+            const std::string& name = locker.name;
+            steps.push_back(
+                {[this, name](LockReplyHandler onReply) { return ask(name, std::move(onReply)); },
+                 {"could not reach " + name, name + " Lock not found", name + " Lock failed", name + " Lock"},
+                 locker.withPrevious,
+                 locker.window ? std::optional(Seconds{*locker.window}) : std::nullopt});
+        }
+        return steps;
     }
-    std::unique_ptr<LockRequest> lockScreenSaver(const std::string& name, LockReplyHandler onReply) override
-    {
-        return ask(name, name, std::move(onReply));
-    }
-    std::unique_ptr<LockRequest> runLockCommand(const std::vector<std::string>& argv, LockReplyHandler onReply) override
-    {
-        std::string words;
-        for (const std::string& word : argv)
-            words += (words.empty() ? "" : "|") + word;
-        return ask(argv.at(0), words, std::move(onReply));
-    }
-    LockPrograms lockPrograms() const override { return sim_.lockPrograms; }
+    bool displayOffLocks() const override { return sim_.displayOffLocks; }
+    bool lockerFound() override { return sim_.lockerFound; }
     bool screenLooksLocked() override { return sim_.keyboardHeldByOther; }
     bool switchDisplayOff() override
     {
@@ -331,11 +330,11 @@ private:
 
 SimPlatform::SimPlatform() : runLoop_(std::make_shared<SimRunLoop>()), backend_(std::make_shared<Backend>(*this)) {}
 
-void SimPlatform::install(SystemFlavor flavor)
+void SimPlatform::install(ShortcutNotation notation)
 {
-    backend_->shortcutNotation = flavor == SystemFlavor::macOS ? ShortcutNotation::glyphs : ShortcutNotation::names;
+    backend_->shortcutNotation = notation;
     const auto& b = backend_;
-    installPlatform(Platform{flavor, b, runLoop_, b, b, b, b, b, b, b, b, b, b});
+    installPlatform(Platform{b, runLoop_, b, b, b, b, b, b, b, b, b, b});
 }
 
 bool SimPlatform::sendRequest(Request request)

@@ -21,7 +21,7 @@ class SimPlatform {
 public:
     SimPlatform();
     // Makes this the installed platform; tests uninstall it in TearDown.
-    void install(SystemFlavor flavor = SystemFlavor::macOS);
+    void install(ShortcutNotation notation = ShortcutNotation::glyphs);
 
     SimRunLoop& runLoop() { return *runLoop_; }
 
@@ -136,24 +136,35 @@ public:
     int loginItemChanges = 0;
 
     // --- Locking and the log -----------------------------------------------
+    // The lock steps offered, in order, each by its name: "session", or any.
+    struct Locker {
+        Locker(std::string named, bool withTheOneBefore = false, std::optional<double> evidenceWindow = std::nullopt)
+            : name(std::move(named)), withPrevious(withTheOneBefore), window(evidenceWindow)
+        {
+        }
+        std::string name;
+        bool withPrevious;
+        std::optional<double> window;
+    };
+    std::vector<Locker> lockers{{"session"}};
     // What a lock step reports, and how long after it was asked.
     struct LockReply {
         double after = 0;
         LockReport report;
     };
-    // By step: "session", a screen saver's bus name, a command's program. A
-    // step not listed is unavailable. The session lock works by default.
+    // By step name; a step not listed is unavailable. The session lock
+    // works by default.
     std::map<std::string, std::vector<LockReply>> lockSteps{
         {"session", {{0, {LockReport::Outcome::locked, LockFailure::refused}}}}};
     std::map<std::string, std::string> textPreferences;
-    ScreenLocker::LockPrograms lockPrograms;
     bool keyboardHeldByOther = false;
     bool displayOffFails = false;
+    bool displayOffLocks = false;
+    bool lockerFound = true;
     // Runs as the session lock is asked, to look at what the user sees then.
     std::function<void()> onLock;
-    // Each step as it is asked ("session", a bus name, a command's words
-    // joined by '|'), "display off", and "dropped " and the step when its
-    // request is given back, in order.
+    // Each step's name as it is asked, "display off", and "dropped " and the
+    // name when its request is given back, in order.
     std::vector<std::string> lockEvents;
     std::vector<std::string> log;
 

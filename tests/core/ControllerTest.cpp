@@ -70,10 +70,28 @@ TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
         EXPECT_EQ(sim.item.icon, StatusIcon::idle);
         EXPECT_FALSE(sim.panel.shown) << "whoever touched must not change the shortcut";
         EXPECT_EQ(sim.lockEvents, (std::vector<std::string>{"session", "display off"}));
-        EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: could not open login.framework, falling back"}));
+        EXPECT_EQ(sim.log.at(0), "Cendrel: could not reach session, falling back");
     }
     EXPECT_TRUE(sim.preferences.empty());
     EXPECT_TRUE(pressDefault());
+}
+
+// Said before anyone touches the computer, once, and shown while it holds.
+TEST_F(ControllerTest, NoScreenLockerIsSaidAtLaunchAndArmingOnce)
+{
+    sim.lockerFound = false;
+    launch();
+    const std::string note = " (no screen locker found)";
+    EXPECT_TRUE(statusLine().ends_with(note) && sim.item.toolTip.ends_with(note)) << statusLine();
+    EXPECT_EQ(sim.log.at(0), "Cendrel: no screen locker found; a touch will only switch the display off");
+    EXPECT_EQ(std::get<2>(firstNotice()), "Cendrel found no screen locker");
+    for (const bool found : {false, true, false}) {
+        sim.lockerFound = found;
+        sim.choose("Arm Now");
+        EXPECT_EQ(statusLine().ends_with(note), !found) << statusLine();
+        sim.choose("Disarm");
+    }
+    EXPECT_EQ(std::tuple(sim.notifications.size(), sim.log.size()), std::tuple(2u, 2u)) << "again once found between";
 }
 
 TEST_F(ControllerTest, LockScreenNowLocksFirstThenDisarmsInEveryState)
@@ -407,7 +425,7 @@ TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
 // Alt+Super+A is recorded.
 TEST_F(ControllerTest, WhereTheOwnerBindsTheShortcutTheMenuAndRecorderSayHow)
 {
-    sim.install(SystemFlavor::freedesktop);
+    sim.install(ShortcutNotation::names);
     sim.grabHearsEveryKey = false;
     sim.preferences = {{Shortcut::keyCodeKey, 40}, {Shortcut::carbonModifiersKey, 0x1b00}};
     launch();
@@ -431,7 +449,7 @@ TEST_F(ControllerTest, TheTriggerTheDesktopAssignsIsShownAndPressedAndAChangedSh
         sim.tellDesktopAnswer();
         sim.runLoop().runPending();
     };
-    sim.install(SystemFlavor::freedesktop);
+    sim.install(ShortcutNotation::names);
     sim.grabHearsEveryKey = false;
     sim.desktopAnswer = {DesktopBinding::Outcome::assigned, "Meta+Alt+L"};
     launch();
@@ -488,7 +506,7 @@ TEST_F(ControllerTest, WithoutATrayTheOwnerIsToldHowToArmOnceTheDesktopHasAnswer
          "settings: Alt+Super+L running cendrel --toggle."}};
     for (const auto& [grabHearsEveryKey, seen, answer, how] : rows) {
         SetUp();
-        sim.install(SystemFlavor::freedesktop);
+        sim.install(ShortcutNotation::names);
         sim.grabHearsEveryKey = grabHearsEveryKey;
         sim.item.seen = seen;
         sim.desktopAnswer = answer;

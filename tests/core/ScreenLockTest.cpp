@@ -17,36 +17,26 @@ constexpr LockReport failed(LockFailure failure)
     return {LockReport::Outcome::failed, failure};
 }
 
-const Events screenSavers{"org.freedesktop.ScreenSaver", "org.gnome.ScreenSaver", "org.mate.ScreenSaver",
-                          "org.cinnamon.ScreenSaver"};
-const Lines screenSaversUnreached{"Cendrel: could not reach the screen saver, falling back",
-                                  "Cendrel: could not reach org.gnome.ScreenSaver, falling back",
-                                  "Cendrel: could not reach org.mate.ScreenSaver, falling back",
-                                  "Cendrel: could not reach org.cinnamon.ScreenSaver, falling back"};
 constexpr const char* onlyDisplayOff = "Cendrel: only the display is off; the screen is NOT locked";
+constexpr const char* notConfirmed = "Cendrel: the screen lock was not confirmed, putting the display to sleep";
+const std::string acceptedLine = " Lock accepted, but nothing shows the screen locked; going on";
 
 class ScreenLockTest : public SimTest {
 protected:
     void SetUp() override
     {
-        sim.install(SystemFlavor::freedesktop);
+        sim.install();
         sim.lockSteps.clear();
-        sim.lockPrograms = x11Programs;
+        sim.lockers = {{"a"}, {"b"}, {"c"}};
     }
-    // As an X11 session has them, and a Wayland one.
-    const ScreenLocker::LockPrograms x11Programs{{{"xdg-screensaver", "lock"}}, true};
-    const ScreenLocker::LockPrograms waylandPrograms{{{"swaylock", "-f"}, {"hyprlock"}}, false};
     bool told() const { return !sim.notifications.empty(); }
     bool asked(const std::string& step) const { return std::ranges::count(sim.lockEvents, step) == 1; }
+    bool logged(const std::string& line) const { return std::ranges::count(sim.log, line) == 1; }
 };
 
 struct StepFailure {
-    SystemFlavor flavor;
-    const char* step;
     std::optional<LockFailure> failure; // nothing: unavailable at once
     const char* line;
-    const char* nextStep;
-    bool wayland = false;
     friend void PrintTo(const StepFailure& row, std::ostream* out) { *out << row.line; }
 };
 
@@ -54,55 +44,33 @@ class StepFailureTest : public ScreenLockTest, public ::testing::WithParamInterf
 
 TEST_P(StepFailureTest, HasItsLineAndTheNextStepStartsAtOnce)
 {
-    sim.install(GetParam().flavor);
-    if (GetParam().wayland)
-        sim.lockPrograms = waylandPrograms;
     if (GetParam().failure)
-        sim.lockSteps[GetParam().step] = {{0.2, failed(*GetParam().failure)}};
+        sim.lockSteps["a"] = {{0.2, failed(*GetParam().failure)}};
     ScreenLock::lock();
-    EXPECT_EQ(asked(GetParam().nextStep), !GetParam().failure);
+    EXPECT_EQ(asked("b"), !GetParam().failure);
     advance(0.2);
-    EXPECT_TRUE(asked(GetParam().nextStep));
-    EXPECT_EQ(std::ranges::count(sim.log, GetParam().line), 1);
-    // macOS asks for the password when the display wakes.
-    EXPECT_EQ(told(), GetParam().flavor == SystemFlavor::freedesktop);
+    EXPECT_TRUE(asked("b"));
+    EXPECT_EQ(sim.log.at(0), GetParam().line);
 }
 
-constexpr auto mac = SystemFlavor::macOS, xdg = SystemFlavor::freedesktop;
-INSTANTIATE_TEST_SUITE_P(
-    Lines, StepFailureTest,
-    ::testing::ValuesIn(std::vector<StepFailure>{
-        {mac, "session", std::nullopt, "Cendrel: could not open login.framework, falling back", "display off"},
-        {mac, "session", LockFailure::missing, "Cendrel: SACLockScreenImmediate not found, falling back",
-         "display off"},
-        {xdg, "session", std::nullopt, "Cendrel: could not reach login1, falling back", "org.freedesktop.ScreenSaver"},
-        {xdg, "session", LockFailure::missing, "Cendrel: login1 Lock not found, falling back",
-         "org.freedesktop.ScreenSaver"},
-        {xdg, "session", LockFailure::refused, "Cendrel: login1 Lock failed, falling back",
-         "org.freedesktop.ScreenSaver"},
-        {xdg, "org.freedesktop.ScreenSaver", LockFailure::missing, "Cendrel: screen saver Lock not found, falling back",
-         "org.gnome.ScreenSaver"},
-        {xdg, "swaylock", LockFailure::refused, "Cendrel: swaylock -f failed, falling back", "hyprlock", true}}));
+INSTANTIATE_TEST_SUITE_P(Lines, StepFailureTest,
+                         ::testing::Values(StepFailure{std::nullopt, "Cendrel: could not reach a, falling back"},
+                                           StepFailure{LockFailure::missing, "Cendrel: a Lock not found, falling back"},
+                                           StepFailure{LockFailure::refused, "Cendrel: a Lock failed, falling back"}));
 
-TEST_F(ScreenLockTest, EveryLockerIsAskedInOrderAndTheDisplayOffAloneIsTold)
+TEST_F(ScreenLockTest, EveryStepIsAskedInOrderAndTheDisplayOffAloneIsTold)
 {
     ScreenLock::lock();
-    Events all{"session"};
-    all.insert(all.end(), screenSavers.begin(), screenSavers.end());
-    all.insert(all.end(), {"xdg-screensaver|lock", "display off"});
-    EXPECT_EQ(sim.lockEvents, all);
-    Lines lines{"Cendrel: could not reach login1, falling back"};
-    lines.insert(lines.end(), screenSaversUnreached.begin(), screenSaversUnreached.end());
-    lines.insert(lines.end(), {"Cendrel: could not start xdg-screensaver lock, falling back", onlyDisplayOff});
-    EXPECT_EQ(sim.log, lines);
+    EXPECT_EQ(sim.lockEvents, (Events{"a", "b", "c", "display off"}));
+    EXPECT_EQ(sim.log.back(), onlyDisplayOff);
     ASSERT_EQ(sim.notifications.size(), 1u);
     EXPECT_EQ(std::tuple(sim.notifications[0].subject, sim.notifications[0].critical),
               std::tuple(NoticeSubject::screenLock, true));
 }
 
-TEST_F(ScreenLockTest, NoDisplayOffEitherIsToldEvenOnMacOS)
+TEST_F(ScreenLockTest, NoDisplayOffEitherIsToldEvenWhereTheDisplayOffLocks)
 {
-    sim.install(SystemFlavor::macOS);
+    sim.displayOffLocks = true;
     sim.displayOffFails = true;
     ScreenLock::lock();
     EXPECT_EQ(sim.log.back(), "Cendrel: could not put the display to sleep either; the screen is NOT locked");
@@ -112,21 +80,52 @@ TEST_F(ScreenLockTest, NoDisplayOffEitherIsToldEvenOnMacOS)
 
 TEST_F(ScreenLockTest, AcceptedLockWithoutEvidenceMakesWayAfterItsPatienceAndIsToldAtTheDeadline)
 {
-    sim.lockSteps["session"] = {{0.1, accepted}};
+    sim.lockSteps["a"] = {{0.1, accepted}};
+    // Asked, but silent: it never accepted, so nothing is said of it.
+    sim.lockSteps["b"] = {};
     const double patience = ScreenLock::stepPatience.count();
     ScreenLock::lock();
     advance(patience - 0.05);
-    EXPECT_EQ(sim.lockEvents, Events{"session"});
+    EXPECT_EQ(sim.lockEvents, Events{"a"});
     advance(0.1);
-    EXPECT_TRUE(asked("org.cinnamon.ScreenSaver"));
-    EXPECT_EQ(sim.log.at(0), "Cendrel: login1 Lock accepted, but nothing shows the screen locked; going on");
-    EXPECT_FALSE(asked("display off")) << "a late LockedHint may still come";
-    advance(ScreenLock::evidenceDeadline.count() - patience - 0.1);
+    EXPECT_TRUE(asked("b"));
+    EXPECT_EQ(sim.log, Lines{"Cendrel: a" + acceptedLine});
+    advance(patience);
+    EXPECT_TRUE(asked("c"));
+    EXPECT_EQ(sim.log.size(), 2u) << "b never accepted";
+    EXPECT_FALSE(asked("display off")) << "a late answer may still come";
+    advance(ScreenLock::evidenceDeadline.count() - 2 * patience - 0.1);
     EXPECT_FALSE(told());
     advance(0.1);
     EXPECT_EQ(sim.log.back(), onlyDisplayOff);
     EXPECT_TRUE(told());
-    EXPECT_TRUE(asked("dropped session"));
+    EXPECT_TRUE(asked("dropped a"));
+}
+
+// Steps that go with the one before start with it; one that cannot start
+// lets the next take its place; the rest wait for the round to fail.
+TEST_F(ScreenLockTest, StepsThatGoTogetherStartTogether)
+{
+    sim.lockers = {{"a"}, {"b", true}, {"c", true}, {"d"}, {"e"}};
+    sim.lockSteps = {{"a", {{0.1, accepted}}}, {"b", {{0.3, failed(LockFailure::refused)}}}, {"d", {}}};
+    ScreenLock::lock();
+    EXPECT_EQ(sim.lockEvents, (Events{"a", "b", "c", "d"}));
+    advance(0.5);
+    EXPECT_FALSE(asked("e")) << "a is still live in the round";
+    advance(ScreenLock::stepPatience.count());
+    EXPECT_TRUE(asked("e"));
+}
+
+TEST_F(ScreenLockTest, AnAcceptedStepWhoseWindowClosesEndsTheLockEarly)
+{
+    sim.lockers = {{"a", false, 0.5}, {"b", true}};
+    sim.lockSteps = {{"a", {{0.1, accepted}}}, {"b", {{0.2, failed(LockFailure::refused)}}}};
+    ScreenLock::lock();
+    advance(0.55);
+    EXPECT_FALSE(told());
+    advance(0.1);
+    EXPECT_TRUE(told()) << "nothing left that could bring evidence";
+    EXPECT_EQ(sim.log, (Lines{"Cendrel: b Lock failed, falling back", "Cendrel: a" + acceptedLine, onlyDisplayOff}));
 }
 
 struct Evidence {
@@ -146,33 +145,26 @@ TEST_P(EvidenceTest, CountsFromAnyStepUntilTheDeadline)
     EXPECT_EQ(told(), GetParam().told);
     EXPECT_EQ(asked("display off"), GetParam().told);
     for (const auto& step : GetParam().steps)
-        EXPECT_TRUE(std::ranges::any_of(sim.lockEvents, [&](const std::string& event) {
-            return event.starts_with("dropped " + step.first);
-        })) << "given back at the end";
+        EXPECT_TRUE(asked("dropped " + step.first)) << "given back at the end";
     EXPECT_EQ(sim.runLoop().liveTimerCount(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, EvidenceTest,
     ::testing::Values(
-        Evidence{"saver_slow", {{"org.freedesktop.ScreenSaver", {{1.5, accepted}, {1.6, locked}}}}, false},
-        Evidence{"saver_just_in_time", {{"org.mate.ScreenSaver", {{3.9, locked}}}}, false},
-        Evidence{"saver_too_late", {{"org.mate.ScreenSaver", {{4.1, locked}}}}, true},
-        Evidence{"session_late_hint", {{"session", {{0.1, accepted}, {2.5, locked}}}}, false},
-        Evidence{"session_accepted_then_failed",
-                 {{"session", {{0.1, accepted}, {0.2, failed(LockFailure::refused)}}}},
-                 true},
+        Evidence{"slow", {{"a", {{1.5, accepted}, {1.6, locked}}}}, false},
+        Evidence{"just_in_time", {{"b", {{3.9, locked}}}}, false}, Evidence{"too_late", {{"b", {{4.1, locked}}}}, true},
+        Evidence{"late_hint", {{"a", {{0.1, accepted}, {2.5, locked}}}}, false},
+        Evidence{"accepted_then_failed", {{"a", {{0.1, accepted}, {0.2, failed(LockFailure::refused)}}}}, true},
         // Passed over, then failed, while a later step still works.
-        Evidence{
-            "passed_over_then_failed",
-            {{"session", {{0.1, accepted}, {2.0, failed(LockFailure::refused)}}}, {"xdg-screensaver", {{1.5, locked}}}},
-            false},
-        Evidence{"command_exits_0", {{"xdg-screensaver", {{0.5, locked}}}}, false},
-        Evidence{"command_fails", {{"xdg-screensaver", {{0.5, failed(LockFailure::refused)}}}}, true}));
+        Evidence{"passed_over_then_failed",
+                 {{"a", {{0.1, accepted}, {2.0, failed(LockFailure::refused)}}}, {"c", {{1.5, locked}}}},
+                 false},
+        Evidence{"last_fails", {{"c", {{0.5, failed(LockFailure::refused)}}}}, true}));
 
 TEST_F(ScreenLockTest, KeyboardTakenByAnotherClientDuringTheLockIsEvidenceButNotBefore)
 {
-    sim.lockSteps["session"] = {{0.1, accepted}};
+    sim.lockSteps["a"] = {{0.1, accepted}};
     ScreenLock::lock();
     advance(0.5);
     sim.keyboardHeldByOther = true;
@@ -183,63 +175,33 @@ TEST_F(ScreenLockTest, KeyboardTakenByAnotherClientDuringTheLockIsEvidenceButNot
     EXPECT_TRUE(told()) << "held before the lock: an open menu, say";
 }
 
-// The lockers run as programs, all missing: each asked once, in order, after
-// login1 and the screen savers; the owner's command first, or instead.
-struct DesktopLockers {
-    bool wayland;
-    const char* written; // lock.command
-    Events commands;
-    friend void PrintTo(const DesktopLockers& row, std::ostream* out) { *out << row.written; }
-};
-
-class DesktopLockersTest : public ScreenLockTest, public ::testing::WithParamInterface<DesktopLockers> {};
-
-TEST_P(DesktopLockersTest, AreAskedInOrderAfterTheBuses)
+// Where the display asleep asks for the password, it stands in silently; an
+// accepted lock that nothing confirmed gets its own line.
+TEST_F(ScreenLockTest, WhereTheDisplayOffLocksOnlyAnUnconfirmedLockIsSaid)
 {
-    sim.lockPrograms = GetParam().wayland ? waylandPrograms : x11Programs;
-    sim.textPreferences["lock.command"] = GetParam().written;
+    sim.displayOffLocks = true;
+    sim.lockers = {{"a"}};
+    for (const bool confirmed : {false, true}) {
+        sim.lockEvents.clear();
+        sim.log.clear();
+        sim.keyboardHeldByOther = false;
+        sim.lockSteps["a"] = {{0.1, accepted}};
+        ScreenLock::lock();
+        advance(3.0);
+        sim.keyboardHeldByOther = confirmed;
+        EXPECT_FALSE(asked("display off"));
+        advance(1.2);
+        EXPECT_EQ(asked("display off"), !confirmed);
+        EXPECT_EQ(logged(notConfirmed), !confirmed);
+    }
+    sim.lockSteps["a"] = {{0.1, failed(LockFailure::refused)}};
+    sim.lockEvents.clear();
     ScreenLock::lock();
-    Events events{"session"};
-    events.insert(events.end(), screenSavers.begin(), screenSavers.end());
-    events.insert(events.end(), GetParam().commands.begin(), GetParam().commands.end());
-    events.emplace_back("display off");
-    EXPECT_EQ(sim.lockEvents, events);
+    advance(0.2);
+    EXPECT_TRUE(asked("display off"));
+    EXPECT_EQ(sim.log.back(), "Cendrel: a Lock failed, falling back");
+    EXPECT_FALSE(told());
 }
-
-INSTANTIATE_TEST_SUITE_P(Desktops, DesktopLockersTest,
-                         ::testing::Values(DesktopLockers{true, "", {"swaylock|-f", "hyprlock"}},
-                                           DesktopLockers{true, "x -n", {"x|-n", "swaylock|-f", "hyprlock"}},
-                                           DesktopLockers{false, "", {"xdg-screensaver|lock"}},
-                                           DesktopLockers{false, "x", {"x"}}));
-
-struct CommandCase {
-    const char* name;
-    const char* written;
-    const char* asked;
-    bool unreadable;
-    friend void PrintTo(const CommandCase& row, std::ostream* out) { *out << row.name; }
-};
-
-class LockCommandTest : public ScreenLockTest, public ::testing::WithParamInterface<CommandCase> {};
-
-TEST_P(LockCommandTest, IsSplitIntoWordsWithoutAShell)
-{
-    sim.textPreferences["lock.command"] = GetParam().written;
-    ScreenLock::lock();
-    EXPECT_TRUE(asked(GetParam().asked)) << ::testing::PrintToString(sim.lockEvents);
-    EXPECT_EQ(sim.log.front() == "Cendrel: the lock command in the preferences cannot be read; using "
-                                 "xdg-screensaver lock",
-              GetParam().unreadable);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Words, LockCommandTest,
-    ::testing::Values(CommandCase{"one_word", "slock", "slock", false},
-                      CommandCase{"blanks", " i3lock\t-c  000000 ", "i3lock|-c|000000", false},
-                      CommandCase{"quotes", "'my locker' \"a b\" c\\ d ''", "my locker|a b|c d|", false},
-                      CommandCase{"nothing_expanded", "sh -c 'x; $y' \"\\\"\" '\\'", "sh|-c|x; $y|\"|\\", false},
-                      CommandCase{"empty", "", "xdg-screensaver|lock", false},
-                      CommandCase{"open_quote", "lock 'open", "xdg-screensaver|lock", true}));
 
 } // namespace
 } // namespace cendrel

@@ -77,7 +77,7 @@ TEST(ShortcutFromKeyPress, NeedsOneOfTheFourModifiersAndKeepsOnlyThem)
 }
 
 struct DisplayCase {
-    SystemFlavor flavor;
+    ShortcutNotation notation;
     Shortcut shortcut;
     const char* expected;
 };
@@ -89,12 +89,12 @@ TEST_P(ShortcutDisplayTest, ModifiersInOrderThenTheKeyName)
     const DisplayCase& c = GetParam();
     sim.layout[50] = "`";
     sim.layout[42] = "";
-    sim.install(c.flavor);
+    sim.install(c.notation);
     EXPECT_EQ(c.shortcut.displayString(), c.expected);
 }
 
-constexpr auto mac = SystemFlavor::macOS;
-constexpr auto names = SystemFlavor::freedesktop;
+constexpr auto mac = ShortcutNotation::glyphs;
+constexpr auto names = ShortcutNotation::names;
 const Modifiers all{Modifier::command, Modifier::shift, Modifier::option, Modifier::control};
 
 const Modifiers cmd{Modifier::command};

@@ -18,6 +18,8 @@
 #       login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
 #       answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
 #       never becomes active) or "refuse" (answers with an error).
+#   fake_services.py saver ADDRESS LOCKS NAME:MODE
+#       One screen saver alone, as --saver (what a service file activates).
 #   fake_services.py notifications ADDRESS LOG
 #       The notification server alone: no tray.
 #   fake_services.py portal ADDRESS LOG
@@ -101,13 +103,27 @@ class Notifications(dbus.service.Object):
         return dbus.UInt32(number)
 
 
+# What each locker's Lock takes, from its own interface definition: only
+# Cinnamon's shows a message (Lock(s)); GetActive() answers b everywhere.
+LOCK_SIGNATURES = {"org.cinnamon.ScreenSaver": "s"}
+
+
 def screen_saver(bus, name, mode, log):
-    # A screen saver serving NAME at its own path and interface.
+    # A screen saver serving NAME at its own path and interface. Called with
+    # other arguments than its Lock takes, it answers InvalidArgs, as a GDBus
+    # service does.
+    signature = LOCK_SIGNATURES.get(name, "")
+
     class ScreenSaver(dbus.service.Object):
         active = False
 
-        @dbus.service.method(name, in_signature="", out_signature="", async_callbacks=("done", "error"))
-        def Lock(self, done, error):
+        @dbus.service.method(name, in_signature=signature, out_signature="", message_keyword="message",
+                             async_callbacks=("done", "error"))
+        def Lock(self, text=None, message=None, done=None, error=None):
+            if message.get_signature() != signature:
+                error(dbus.exceptions.DBusException("Lock takes (%s)" % signature,
+                                                    name="org.freedesktop.DBus.Error.InvalidArgs"))
+                return
             append(log, "%.6f" % time.monotonic())
             append(log + ".names", name)
             if mode == "refuse":
@@ -236,6 +252,8 @@ def main():
         name, service = dbus.service.BusName("org.freedesktop.login1", bus), Session(bus, log, (sys.argv[4:] or [None])[0])
     elif role == "notifications":
         name, service = dbus.service.BusName("org.freedesktop.Notifications", bus), Notifications(bus, log)
+    elif role == "saver":
+        name, service = screen_saver(bus, *sys.argv[4].split(":"), log)
     elif role == "portal":
         name, service = dbus.service.BusName("org.freedesktop.portal.Desktop", bus), Portal(bus, log)
     else:

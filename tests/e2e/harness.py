@@ -35,6 +35,7 @@ SCREEN = (1280, 800)
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig><type>{kind}</type><listen>unix:path={socket}</listen><auth>EXTERNAL</auth>
+  <servicedir>{services}</servicedir>
   <policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*" eavesdrop="true"/>
     <allow receive_sender="*"/></policy></busconfig>
 """
@@ -62,8 +63,9 @@ def read_line(pipe, timeout, what):
 
 
 class Desktop:
-    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=(), launch=False):
+    def __init__(self, binary, helper, login1="ok", preferences=None, screensaver=(), launch=False, lockers=()):
         self.binary, self.helper, self.login1, self.screensaver = binary, helper, login1, screensaver
+        self.lockers = lockers
         self.preferences, self.processes, self.app, self._session, self._menu = preferences, [], None, None, None
         self.launch_at_start = launch
 
@@ -85,6 +87,12 @@ class Desktop:
         self.config = os.path.join(self.home, ".config")
         os.makedirs(self.config)
         os.makedirs(self.runtime, mode=0o700)
+        # The program's whole PATH: the lockers on it are the test's choice.
+        self.bin = os.path.join(self.dir, "bin")
+        os.makedirs(self.bin)
+        for locker in self.lockers:  # "name" or "name=status"
+            name, _, status = locker.partition("=")
+            self.stand_in(name, int(status or 0))
         self.stderr_path, self.lock_log, self.watcher_log, self.notify_log = (
             os.path.join(self.dir, name) for name in ("cendrel.log", "locks.log", "watcher.log", "notifications.log"))
         for path in (self.stderr_path, self.lock_log, self.lock_log + ".names", self.watcher_log, self.notify_log,
@@ -145,7 +153,9 @@ class Desktop:
     def _start_bus(self, kind):
         socket = os.path.join(self.dir, kind + "_bus")
         conf = os.path.join(self.dir, kind + "-bus.conf")
-        Path(conf).write_text(BUS_CONFIG.format(kind=kind, socket=socket))
+        services = os.path.join(self.dir, kind + "-services")
+        os.makedirs(services, exist_ok=True)
+        Path(conf).write_text(BUS_CONFIG.format(kind=kind, socket=socket, services=services))
         process = self._spawn(["dbus-daemon", "--config-file=" + conf, "--nofork", "--print-address=1"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         return process, read_line(process.stdout, 15, "dbus-daemon")
@@ -214,13 +224,27 @@ class Desktop:
         self._menu = None
         closed = stderr == "closed"
         with open(self.stderr_path, "ab") as log:
-            self.app = subprocess.Popen([self.binary], env=self.env, stdout=log,
+            self.app = subprocess.Popen([self.binary], env=dict(self.env, PATH=self.bin), stdout=log,
                                         stderr=log if stderr is None or closed else stderr,
                                         preexec_fn=(lambda: os.close(2)) if closed else None,
                                         start_new_session=True)
         if wait:
             self.wait_for_status("Idle — ", timeout=15)
         return self.app
+
+    def stand_in(self, name, status=0):
+        # A locker on the program's PATH that appends "name arguments" to
+        # `ran` and exits with `status`.
+        path = os.path.join(self.bin, name)
+        Path(path).write_text('#!/bin/sh\necho "${0##*/} $*" >> %s/ran\nexit %d\n' % (self.dir, status))
+        os.chmod(path, 0o755)
+
+    def activatable(self, saver):
+        # A screen saver ("NAME:MODE") the session bus starts when it is called.
+        name = saver.split(":")[0]
+        Path(self.dir, "session-services", name + ".service").write_text(
+            "[D-BUS Service]\nName=%s\nExec=%s %s saver %s %s %s\n"
+            % (name, PYTHON, os.path.join(HERE, "fake_services.py"), self.session_bus, self.lock_log, saver))
 
     def quit(self):
         # The host gets its answer to the click before the program ends.

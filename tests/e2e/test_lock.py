@@ -58,6 +58,16 @@ class CendrelLock(unittest.TestCase):
                               "Cendrel: org.mate.ScreenSaver Lock failed, falling back"])
             self.assertEqual(desk.screen_savers_asked(), SAVERS)
 
+    def test_cinnamons_lock_is_given_its_message_and_an_activatable_gnome_locker_is_started(self):
+        with self.desktop(login1=None, screensaver=[SAVERS[3] + ":lock"], launch=True) as desk:
+            self.lock(desk, told=False)
+            self.assertEqual(desk.screen_savers_asked(), SAVERS[3:])
+        with self.desktop(login1=None) as desk:
+            desk.activatable(SAVERS[1] + ":lock")
+            desk.launch()
+            self.lock(desk, told=False)
+            self.assertEqual((desk.screen_savers_asked(), desk.notifications()), (SAVERS[1:2], []))
+
     def test_login_manager_whose_locked_hint_never_turns_true_gets_the_owner_told(self):
         with self.desktop(login1="nolistener", launch=True) as desk:
             lines = self.lock(desk, told=True)
@@ -69,7 +79,7 @@ class CendrelLock(unittest.TestCase):
     def test_lock_command_from_the_preferences_file_is_run_without_a_shell(self):
         with self.desktop(login1=None) as desk:
             script, arguments, status = (os.path.join(desk.dir, name) for name in ("locker", "arguments", "status"))
-            Path(script).write_text('#!/bin/sh\nprintf "%%s\\n" "$@" > %s\necho 1 >> %s\nexit "$(cat %s)"\n'
+            Path(script).write_text('#!/bin/sh\nprintf "%%s\\n" "$@" > %s\necho 1 >> %s\nread -r status < %s\nexit "$status"\n'
                                     % (arguments, desk.lock_log, status))
             os.chmod(script, 0o755)
             Path(status).write_text("0\n")

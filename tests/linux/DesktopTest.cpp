@@ -67,18 +67,6 @@ TEST(DesktopTest, HyprlandAndGnomeBindingsOfTheCommandAreFoundInTheirOwnWords)
     EXPECT_EQ(gnomeCommandKey({{"<Super><Alt>l", "/opt/cendrel/bin/cendrel --arm"}}), "Super+Alt+L");
 }
 
-TEST(DesktopTest, EachDesktopHasItsLockersAsPrograms)
-{
-    const std::vector<std::vector<std::string>> wlroots{{"swaylock", "-f"}, {"hyprlock"}};
-    for (const auto desktop : {LinuxDesktop::sway, LinuxDesktop::hyprland, LinuxDesktop::otherWayland})
-        EXPECT_EQ(desktopLockPrograms(desktop).programs, wlroots);
-    for (const auto desktop : {LinuxDesktop::gnome, LinuxDesktop::kde})
-        EXPECT_TRUE(desktopLockPrograms(desktop).programs.empty());
-    const auto x11 = desktopLockPrograms(LinuxDesktop::x11);
-    EXPECT_EQ(x11.programs, (std::vector<std::vector<std::string>>{{"xdg-screensaver", "lock"}}));
-    EXPECT_TRUE(x11.replacedByOwnersCommand && !desktopLockPrograms(LinuxDesktop::sway).replacedByOwnersCommand);
-}
-
 TEST(DesktopTest, AProcessAlreadyInAUnitOfOursIsLeftThere)
 {
     const std::string slice = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/";

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace cendrel {
@@ -12,6 +14,7 @@ namespace {
 // Records each call; the handles are the addresses of its two fields.
 struct Recorder {
     bool hasLibrary = true, hasFunction = true;
+    int returns = 0;
     bool starts = true;
     std::vector<std::string> calls;
     int library = 0, function = 0;
@@ -29,7 +32,10 @@ struct Recorder {
                     mark(handle, &library, std::string("look up ") + name);
                     return hasFunction ? &function : nullptr;
                 },
-                [this, mark](void* called) { mark(called, &function, "call"); },
+                [this, mark](void* called) {
+                    mark(called, &function, "call");
+                    return returns;
+                },
                 [this, mark](void* handle) { mark(handle, &library, "close"); },
                 [this](const std::string& executable, const std::vector<std::string>& arguments) {
                     calls.push_back("start " + executable + " " + arguments.at(0) + " of " +
@@ -41,29 +47,49 @@ struct Recorder {
 
 const std::string open = "open /System/Library/PrivateFrameworks/login.framework/Versions/Current/login 2";
 
+// Only the session saying it is locked is evidence: a call that went through
+// is accepted, and a non-zero return fails at once.
 TEST(MacLockStepsTest, LoginFrameworkIsOpenedLookedUpCalledAndClosed)
 {
     struct Row {
         bool hasLibrary;
         bool hasFunction;
+        int returns;
         std::vector<std::string> calls;
         std::optional<LockReport::Outcome> outcome;
+        LockFailure failure;
     };
+    const std::vector<std::string> called{open, "look up SACLockScreenImmediate", "call", "close"};
+    using enum LockReport::Outcome;
     const Row rows[] = {
-        {true, true, {open, "look up SACLockScreenImmediate", "call", "close"}, LockReport::Outcome::locked},
-        {true, false, {open, "look up SACLockScreenImmediate", "close"}, LockReport::Outcome::failed},
-        {false, true, {open}, std::nullopt}};
+        {true, true, 0, called, accepted, LockFailure::refused},
+        {true, true, -1, called, failed, LockFailure::refused},
+        {true, false, 0, {open, "look up SACLockScreenImmediate", "close"}, failed, LockFailure::missing},
+        {false, true, 0, {open}, std::nullopt, LockFailure::refused}};
     for (const Row& row : rows) {
         Recorder recorder;
         recorder.hasLibrary = row.hasLibrary;
         recorder.hasFunction = row.hasFunction;
+        recorder.returns = row.returns;
         const auto report = lockWithLoginFramework(recorder.make());
         EXPECT_EQ(recorder.calls, row.calls);
         ASSERT_EQ(report.has_value(), row.outcome.has_value());
         if (report) {
-            EXPECT_EQ(report->outcome, *row.outcome);
-            EXPECT_TRUE(report->outcome == LockReport::Outcome::locked || report->failure == LockFailure::missing);
+            EXPECT_EQ(std::tuple(report->outcome, report->failure), std::tuple(*row.outcome, row.failure));
         }
+    }
+}
+
+TEST(MacLockStepsTest, TheStepSpeaksOfTheFrameworkAndStartsOnlyWhenItOpens)
+{
+    for (const bool opens : {true, false}) {
+        Recorder recorder;
+        recorder.hasLibrary = opens;
+        const LockStep step = loginFrameworkStep(
+            recorder.make(), [](LockReport, LockReplyHandler) { return std::make_unique<LockRequest>(); });
+        EXPECT_EQ(step.start([](LockReport) {}) != nullptr, opens);
+        EXPECT_EQ(step.words.unavailable + "|" + step.words.missing + "|" + step.words.refused,
+                  "could not open login.framework|SACLockScreenImmediate not found|SACLockScreenImmediate failed");
     }
 }
 

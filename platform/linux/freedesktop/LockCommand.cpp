@@ -63,11 +63,21 @@ private:
 
 } // namespace
 
+namespace {
+QString programOf(const std::vector<std::string>& argv)
+{
+    return argv.empty() ? QString() : QStandardPaths::findExecutable(QString::fromStdString(argv[0]));
+}
+} // namespace
+
+bool lockCommandFound(const std::vector<std::string>& argv)
+{
+    return !programOf(argv).isEmpty();
+}
+
 std::unique_ptr<LockRequest> startLockCommand(const std::vector<std::string>& argv, LockReplyHandler onReply)
 {
-    if (argv.empty())
-        return nullptr;
-    const QString program = QStandardPaths::findExecutable(QString::fromStdString(argv[0]));
+    const QString program = programOf(argv);
     if (program.isEmpty())
         return nullptr;
     QStringList arguments;

@@ -12,5 +12,7 @@ namespace cendrel {
 // its arguments; exit status 0 is the evidence. Nothing when the program is
 // not there. A locker still running when the lock is over is left running.
 std::unique_ptr<LockRequest> startLockCommand(const std::vector<std::string>& argv, LockReplyHandler onReply);
+// Whether argv[0] is there to be run.
+bool lockCommandFound(const std::vector<std::string>& argv);
 
 } // namespace cendrel

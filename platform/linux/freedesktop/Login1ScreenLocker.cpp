@@ -3,7 +3,8 @@
 // bus connection of its own (sd-bus). login1 only passes the request on to
 // the desktop's screen locker: an accepted Lock locks nothing on a bare
 // window manager, so only LockedHint turning true, asked for every quarter
-// second, says the screen is locked.
+// second, says the screen is locked. The other lockers are asked as the
+// session's table (DesktopLockers) lists them.
 #include "Login1ScreenLocker.h"
 
 #include "LockCommand.h"
@@ -98,33 +99,61 @@ LockFailure lockFailureFromError(std::string_view errorName)
     return LockFailure::refused;
 }
 
-Login1ScreenLocker::Login1ScreenLocker(std::function<bool()> switchDisplayOff,
-                                       std::function<bool()> keyboardHeldByAnother, LockPrograms programs)
-    : programs_(std::move(programs)), switchDisplayOff_(std::move(switchDisplayOff)),
-      keyboardHeldByAnother_(std::move(keyboardHeldByAnother))
+Login1ScreenLocker::Login1ScreenLocker(LinuxDesktop desktop, std::function<std::optional<std::string>()> lockCommand,
+                                       std::shared_ptr<SystemLog> log, std::function<bool()> switchDisplayOff,
+                                       std::function<bool()> keyboardHeldByAnother)
+    : desktop_(desktop), lockCommand_(std::move(lockCommand)), log_(std::move(log)),
+      switchDisplayOff_(std::move(switchDisplayOff)), keyboardHeldByAnother_(std::move(keyboardHeldByAnother))
 {
 }
 
-std::unique_ptr<LockRequest> Login1ScreenLocker::lockSession(LockReplyHandler onReply)
+std::vector<LockStep> Login1ScreenLocker::lockSteps()
 {
-    auto bus = SystemBus::open();
-    if (!bus)
-        return nullptr;
-    auto request = std::make_unique<Login1Lock>(std::move(bus), std::move(onReply));
-    if (!request->start())
-        return nullptr;
-    return request;
+    DesktopLockers table = desktopLockers(desktop_, lockCommand_ ? lockCommand_() : std::nullopt);
+    if (!table.unreadableCommand.empty() && log_)
+        log_->log(table.unreadableCommand);
+    std::vector<LockStep> steps;
+    for (DesktopLocker& locker : table.lockers) {
+        LockStep step{nullptr, std::move(locker.log), locker.withPrevious, locker.evidenceWindow};
+        switch (locker.kind) {
+        case DesktopLocker::Kind::session:
+            step.start = [](LockReplyHandler onReply) -> std::unique_ptr<LockRequest> {
+                auto bus = SystemBus::open();
+                if (!bus)
+                    return nullptr;
+                auto request = std::make_unique<Login1Lock>(std::move(bus), std::move(onReply));
+                if (!request->start())
+                    return nullptr;
+                return request;
+            };
+            break;
+        case DesktopLocker::Kind::screenSaver:
+            step.start = [name = locker.words.at(0), message = locker.lockTakesMessage](LockReplyHandler onReply) {
+                return askScreenSaver(name, message, std::move(onReply));
+            };
+            break;
+        case DesktopLocker::Kind::command:
+            step.start = [argv = std::move(locker.words)](LockReplyHandler onReply) {
+                return startLockCommand(argv, std::move(onReply));
+            };
+            break;
+        }
+        steps.push_back(std::move(step));
+    }
+    return steps;
 }
 
-std::unique_ptr<LockRequest> Login1ScreenLocker::lockScreenSaver(const std::string& name, LockReplyHandler onReply)
+bool Login1ScreenLocker::lockerFound()
 {
-    return askScreenSaver(name, std::move(onReply));
-}
-
-std::unique_ptr<LockRequest> Login1ScreenLocker::runLockCommand(const std::vector<std::string>& argv,
-                                                                LockReplyHandler onReply)
-{
-    return startLockCommand(argv, std::move(onReply));
+    const DesktopLockers table = desktopLockers(desktop_, lockCommand_ ? lockCommand_() : std::nullopt);
+    std::vector<std::string> names;
+    for (const DesktopLocker& locker : table.lockers) {
+        if (locker.kind == DesktopLocker::Kind::command && lockCommandFound(locker.words))
+            return true;
+        if (locker.kind == DesktopLocker::Kind::screenSaver)
+            names.push_back(locker.words.at(0));
+    }
+    return screenSaverFound(names);
 }
 
 bool Login1ScreenLocker::screenLooksLocked()

@@ -1,11 +1,16 @@
 // The lock steps of a freedesktop session: login1, the screen savers on the
-// session bus and a lock command, with the display-off stand-in and the
+// session bus and the lock commands, with the display-off stand-in and the
 // evidence the X server gives.
 #pragma once
 
+#include "DesktopLockers.h"
 #include "ScreenLocker.h"
+#include "SystemLog.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace cendrel {
@@ -13,25 +18,26 @@ namespace cendrel {
 // What a D-Bus error in answer to a Lock call means for the lock.
 LockFailure lockFailureFromError(std::string_view errorName);
 
+// The lockers of the session's kind (DesktopLockers), each asked the
+// freedesktop way.
 class Login1ScreenLocker final : public ScreenLocker {
 public:
+    // `lockCommand`: the owner's `lock.command`, read at each lock.
     // `switchDisplayOff`: true when the display went off.
     // `keyboardHeldByAnother`: true when another client holds the keyboard.
-    // `programs`: the desktop's lockers that run as programs.
-    Login1ScreenLocker(std::function<bool()> switchDisplayOff, std::function<bool()> keyboardHeldByAnother,
-                       LockPrograms programs);
+    Login1ScreenLocker(LinuxDesktop desktop, std::function<std::optional<std::string>()> lockCommand,
+                       std::shared_ptr<SystemLog> log, std::function<bool()> switchDisplayOff,
+                       std::function<bool()> keyboardHeldByAnother);
 
-    // Session.Lock on the caller's own session; evidence is LockedHint.
-    std::unique_ptr<LockRequest> lockSession(LockReplyHandler onReply) override;
-    std::unique_ptr<LockRequest> lockScreenSaver(const std::string& name, LockReplyHandler onReply) override;
-    std::unique_ptr<LockRequest> runLockCommand(const std::vector<std::string>& argv,
-                                                LockReplyHandler onReply) override;
-    LockPrograms lockPrograms() const override { return programs_; }
+    std::vector<LockStep> lockSteps() override;
     bool screenLooksLocked() override;
     bool switchDisplayOff() override;
+    bool lockerFound() override;
 
 private:
-    LockPrograms programs_;
+    LinuxDesktop desktop_;
+    std::function<std::optional<std::string>()> lockCommand_;
+    std::shared_ptr<SystemLog> log_;
     std::function<bool()> switchDisplayOff_;
     std::function<bool()> keyboardHeldByAnother_;
 };

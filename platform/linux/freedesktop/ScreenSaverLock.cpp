@@ -1,5 +1,5 @@
 // Lock of a screen saver on the session bus by its well-known name, through
-// Qt D-Bus, asynchronously. KDE's and Xfce's lockers own
+// Qt D-Bus, asynchronously. Cinnamon's Lock takes the message to show. KDE's and Xfce's lockers own
 // org.freedesktop.ScreenSaver; GNOME's proxy of that name offers no Lock (its
 // own is org.gnome.ScreenSaver); Debian's MATE and Cinnamon lockers own only
 // their own names. KDE answers Lock only once its lock screen is up, a second
@@ -9,6 +9,7 @@
 #include "Login1ScreenLocker.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -33,26 +34,22 @@ public:
         QObject::connect(&activePoll_, &QTimer::timeout, [this] { askActive(); });
     }
 
-    void start()
+    // Called with auto-start: GNOME's may be activatable rather than owned.
+    // Nobody owning the name, and no service file for it, is an error the
+    // bus gives at once.
+    void start(bool lockTakesMessage)
     {
-        QDBusMessage owned = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-        owned << name_;
-        send(owned, [this](const QDBusMessage& reply) {
-            if (reply.type() != QDBusMessage::ReplyMessage || !reply.arguments().value(0).toBool()) {
-                finish({LockReport::Outcome::failed, LockFailure::unavailable});
+        QDBusMessage lock = method(QStringLiteral("Lock"));
+        if (lockTakesMessage)
+            lock << QString();
+        send(lock, [this](const QDBusMessage& lockReply) {
+            if (lockReply.type() != QDBusMessage::ReplyMessage) {
+                finish({LockReport::Outcome::failed, lockFailureFromError(lockReply.errorName().toStdString())});
                 return;
             }
-            send(method(QStringLiteral("Lock")), [this](const QDBusMessage& lockReply) {
-                if (lockReply.type() != QDBusMessage::ReplyMessage) {
-                    finish({LockReport::Outcome::failed, lockFailureFromError(lockReply.errorName().toStdString())});
-                    return;
-                }
-                onReply_({LockReport::Outcome::accepted, LockFailure::refused});
-                askActive();
-                activePoll_.start(activeIntervalMs);
-            });
+            onReply_({LockReport::Outcome::accepted, LockFailure::refused});
+            askActive();
+            activePoll_.start(activeIntervalMs);
         });
     }
 
@@ -119,13 +116,27 @@ std::string screenSaverPath(const std::string& name)
     return path;
 }
 
-std::unique_ptr<LockRequest> askScreenSaver(const std::string& name, LockReplyHandler onReply)
+std::unique_ptr<LockRequest> askScreenSaver(const std::string& name, bool lockTakesMessage, LockReplyHandler onReply)
 {
     if (!QDBusConnection::sessionBus().isConnected())
         return nullptr;
     auto request = std::make_unique<ScreenSaverRequest>(name, std::move(onReply));
-    request->start();
+    request->start(lockTakesMessage);
     return request;
+}
+
+bool screenSaverFound(const std::vector<std::string>& names)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr)
+        return false;
+    const QStringList activatable = bus.interface()->activatableServiceNames().value();
+    for (const std::string& name : names) {
+        const QString busName = QString::fromStdString(name);
+        if (activatable.contains(busName) || bus.interface()->isServiceRegistered(busName).value())
+            return true;
+    }
+    return false;
 }
 
 } // namespace cendrel

@@ -4,6 +4,7 @@
 #include "ScreenLocker.h"
 
 #include <string>
+#include <vector>
 
 namespace cendrel {
 
@@ -11,9 +12,11 @@ namespace cendrel {
 // dots as slashes (org.mate.ScreenSaver: /org/mate/ScreenSaver).
 std::string screenSaverPath(const std::string& name);
 
-// Asks whether the name has an owner, then calls its Lock; evidence is its
-// GetActive answering true, asked every quarter second from then on. Nothing
-// when there is no session bus.
-std::unique_ptr<LockRequest> askScreenSaver(const std::string& name, LockReplyHandler onReply);
+// Calls its Lock (with an empty message where `lockTakesMessage`), starting
+// it if the bus can; evidence is its GetActive answering true, asked every
+// quarter second from then on. Nothing when there is no session bus.
+std::unique_ptr<LockRequest> askScreenSaver(const std::string& name, bool lockTakesMessage, LockReplyHandler onReply);
+// Whether one of these names is owned on the session bus, or can be started.
+bool screenSaverFound(const std::vector<std::string>& names);
 
 } // namespace cendrel

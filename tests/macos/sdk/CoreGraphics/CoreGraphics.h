@@ -1,5 +1,8 @@
-// <CoreGraphics/CoreGraphics.h>: the geometry types (LP64: CGFloat is double).
+// <CoreGraphics/CoreGraphics.h>: the geometry types (LP64: CGFloat is double)
+// and the session dictionary.
 #pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
 
 typedef double CGFloat;
 
@@ -20,3 +23,5 @@ struct CGRect {
     CGSize size;
 };
 typedef struct CGRect CGRect;
+
+extern "C" CFDictionaryRef _Nullable CGSessionCopyCurrentDictionary(void);
