@@ -281,6 +281,10 @@ TEST_F(AutostartTest, AnEntryOfAnOlderVersionIsReplacedWhenOursAndLeftAloneOther
                                                         {"cendrel\nHidden=true\n", false, false},
                                                         {"other\n", false, true},
                                                         {"cendrel\n", false, true}};
+    // Switched off before anything read it: the old entry must not start us at the next login.
+    writeAll(formerPath, "[Desktop Entry]\nExec=/usr/bin/cendrel\n");
+    EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel", {}, formerPath.toStdString()).disable());
+    EXPECT_FALSE(QFile::exists(formerPath) || QFile::exists(entryPath));
     for (const auto& [tail, enabled, kept] : rows) {
         writeAll(formerPath, QByteArray("[Desktop Entry]\nExec=/usr/bin/") + tail);
         if (kept && QByteArray(tail) == "cendrel\n")
