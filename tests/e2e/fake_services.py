@@ -98,7 +98,7 @@ class Notifications(dbus.service.Object):
         append(self.log + ".ids", "%d %d %s %d %s" % (number, replaces, icon, hints.get("urgency", -1),
                                                       hints.get("desktop-entry", "-")))
         image = hints.get("image-data")
-        append(self.log + ".images", "%dx%d" % (image[0], image[1]) if image else "-")
+        append(self.log + ".images", "%dx%d/%d/%s" % (*image[:3], "alpha" if image[3] else "opaque") if image else "-")
         return dbus.UInt32(number)
 
 
