@@ -374,7 +374,10 @@ TEST_F(ControllerTest, KeysThatCannotBeWatchedAreLoggedAndShownWhenArmingAndWhen
 
 TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownOnce)
 {
+    sim.loginItemNeedsApproval = true;
     launch();
+    EXPECT_TRUE(sim.entry("Launch at Login")->checked) << "registered, waiting for the owner";
+    sim.loginItemNeedsApproval = false;
     ASSERT_TRUE(sim.choose("Launch at Login"));
     EXPECT_EQ(std::tuple(sim.loginItemEnabled, sim.entry("Launch at Login")->checked), std::tuple(true, true));
     sim.loginItemRefusal = LoginItemError{"Error Domain=SMAppServiceErrorDomain Code=1", "Operation not permitted"};

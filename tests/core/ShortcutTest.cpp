@@ -45,9 +45,9 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{4294967295, 0x1000, {4294967295u, {Modifier::control}}}, LoadCase{4294967296, 0x100, defaultShortcut},
         LoadCase{-1, 0x100, defaultShortcut}, LoadCase{40, 0x100000100, defaultShortcut},
         // Shift alone: kept only on a key that types nothing (a control
-        // character); keys 12 and 65 are not in the layout, as with none.
+        // character); keys 50 and 65 are not in the layout, as with none.
         LoadCase{0, 0x600, defaultShortcut}, LoadCase{49, 0x200, defaultShortcut}, LoadCase{84, 0x200, defaultShortcut},
-        LoadCase{12, 0x200, defaultShortcut}, LoadCase{0, 0x1200, {0, {Modifier::control, Modifier::shift}}},
+        LoadCase{50, 0x200, defaultShortcut}, LoadCase{0, 0x1200, {0, {Modifier::control, Modifier::shift}}},
         LoadCase{122, 0x200, {122, {Modifier::shift}}}, LoadCase{76, 0x200, {76, {Modifier::shift}}},
         LoadCase{65, 0x200, {65, {Modifier::shift}}}, LoadCase{70000, 0x200, {70000, {Modifier::shift}}}),
     [](const auto& row) { return "row" + std::to_string(row.index); });

@@ -27,10 +27,11 @@
 #       Request objects' Response, appends each preferred trigger bound to
 #       LOG and assigns it with " (assigned)" after it, and "closed N" for
 #       each session N (from 1 up) closed; on org.cendrel.Test, Press() emits
-#       Activated for another client's session, then for the latest session,
-#       and Refuse() makes it answer CreateSession with response 1 (still
-#       naming a session). ListShortcuts lists none, or after Keep(trigger)
-#       the shortcut "toggle" kept from an earlier start with that trigger.
+#       Activated for another client's session (once more each time), then
+#       for the latest session, and Refuse() makes it answer CreateSession
+#       with response 1 (still naming a session). ListShortcuts lists none,
+#       or after Keep(trigger) the shortcut "toggle" kept from an earlier
+#       start with that trigger.
 #
 # Each prints "ready" once its name is owned and runs until killed.
 import sys
@@ -99,7 +100,7 @@ class Notifications(dbus.service.Object):
         append(self.log + ".ids", "%d %d %s %d %s" % (number, replaces, icon, hints.get("urgency", -1),
                                                       hints.get("desktop-entry", "-")))
         image = hints.get("image-data")
-        append(self.log + ".images", "%dx%d" % (image[0], image[1]) if image else "-")
+        append(self.log + ".images", "%dx%d/%d/%s" % (*image[:3], "alpha" if image[3] else "opaque") if image else "-")
         return dbus.UInt32(number)
 
 
@@ -195,7 +196,7 @@ class Portal(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/org/freedesktop/portal/desktop")
         self.bus, self.log, self.session, self.sessions, self.refuse = bus, log, None, 0, False
-        self.kept = None
+        self.kept, self.presses = None, 0
 
     def answer(self, sender, token, results, code=0):
         path = "/org/freedesktop/portal/desktop/request/%s/%s" % (sender[1:].replace(".", "_"), token)
@@ -240,7 +241,9 @@ class Portal(dbus.service.Object):
 
     @dbus.service.method("org.cendrel.Test", in_signature="", out_signature="")
     def Press(self):
-        for session in ("/org/freedesktop/portal/desktop/session/other/s1", self.session):
+        # Once more each time: an even count heard as ours leaves the state as it was.
+        self.presses += 1
+        for session in ["/org/freedesktop/portal/desktop/session/other/s1"] * self.presses + [self.session]:
             self.Activated(dbus.ObjectPath(session), "toggle", dbus.UInt64(0), {"x": ""})
 
 

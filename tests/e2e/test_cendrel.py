@@ -212,7 +212,7 @@ class CendrelEndToEnd(unittest.TestCase):
             self.assertEqual(desk.notification_numbers(), ["1 0 cendrel 2 " + ENTRY, "1 1 cendrel 2 " + ENTRY,
                                                            "1 1 cendrel 2 " + ENTRY, "4 0 cendrel 1 " + ENTRY])
             # Each shows the padlock itself, whatever the icon theme has.
-            self.assertEqual(Path(desk.notify_log + ".images").read_text().split(), ["64x64"] * 4)
+            self.assertEqual(Path(desk.notify_log + ".images").read_text().split(), ["64x64/256/alpha"] * 4)
             desk.restart_system_bus()
             desk.arm()
             self.assert_locks_once(desk, "click", 1)

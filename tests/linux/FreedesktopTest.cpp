@@ -281,6 +281,10 @@ TEST_F(AutostartTest, AnEntryOfAnOlderVersionIsReplacedWhenOursAndLeftAloneOther
                                                         {"cendrel\nHidden=true\n", false, false},
                                                         {"other\n", false, true},
                                                         {"cendrel\n", false, true}};
+    // Switched off before anything read it: the old entry must not start us at the next login.
+    writeAll(formerPath, "[Desktop Entry]\nExec=/usr/bin/cendrel\n");
+    EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel", {}, formerPath.toStdString()).disable());
+    EXPECT_FALSE(QFile::exists(formerPath) || QFile::exists(entryPath));
     for (const auto& [tail, enabled, kept] : rows) {
         writeAll(formerPath, QByteArray("[Desktop Entry]\nExec=/usr/bin/") + tail);
         if (kept && QByteArray(tail) == "cendrel\n")
@@ -374,7 +378,7 @@ TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers
     EXPECT_EQ(std::tuple(tray.menuForTesting().isVisible(), closed), std::tuple(false, 2));
 }
 
-TEST(CendrelIconsTest, TheShapeKeepsItsProportionsInASlotTwiceAsWideAsHigh)
+TEST(CendrelIconsTest, EachShapeIsItsOwnAndKeepsItsProportionsInASlotTwiceAsWideAsHigh)
 {
     QImage slot(48, 24, QImage::Format_ARGB32_Premultiplied);
     slot.fill(Qt::transparent);
@@ -384,6 +388,14 @@ TEST(CendrelIconsTest, TheShapeKeepsItsProportionsInASlotTwiceAsWideAsHigh)
     for (int y = 0; y < 24; ++y)
         EXPECT_EQ(qAlpha(slot.pixel(11, y)) + qAlpha(slot.pixel(36, y)), 0) << y;
     EXPECT_GT(qAlpha(slot.pixel(24, 12)), 0);
+    // Each state, and the program itself, has a shape of its own.
+    const QImage shapes[] = {stateIcon(StatusIcon::idle).pixmap(24).toImage(),
+                             stateIcon(StatusIcon::arming).pixmap(24).toImage(),
+                             stateIcon(StatusIcon::armed).pixmap(24).toImage(), applicationIcon().pixmap(24).toImage()};
+    for (std::size_t i = 0; i < std::size(shapes); ++i) {
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(shapes[i], shapes[j]) << i << " " << j;
+    }
 }
 
 TEST(QtRecorderPanelTest, AModifierKeyOnItsOwnIsNoKeyPressThoughTheTablesPlaceIt)
