@@ -121,7 +121,10 @@ TEST(LockCommandTest, ALockerStillRunningWhenItsRequestIsDroppedGoesOn)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QTest::qWait(50);
     EXPECT_EQ(::kill(pid, 0), 0) << "the locker was killed";
+    // Its process object goes once it has ended and been reaped.
     ::kill(pid, SIGTERM);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(QStringLiteral("/proc/%1").arg(pid)); }, 5000));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
