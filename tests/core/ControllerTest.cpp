@@ -299,8 +299,8 @@ TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsToldOnceAndShownNotActiveU
     sim.takenByOthers = {{37, {Modifier::command, Modifier::option}}};
     launch();
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
-    EXPECT_EQ(std::tuple(sim.notifications.size(), sim.notifications.at(0).subject, sim.notifications[0].critical,
-                         sim.notifications[0].body.find("⌥⌘L") != std::string::npos),
+    EXPECT_EQ(std::tuple(sim.notifications.size(), sim.notifications.at(0).subject, sim.notifications.at(0).critical,
+                         sim.notifications.at(0).body.find("⌥⌘L") != std::string::npos),
               std::tuple(1u, NoticeSubject::hotKey, false, true));
     EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]),
               std::tuple("Idle — ⌥⌘L is not active, use Arm Now", "Arm Shortcut:  ⌥⌘L (not active)"));

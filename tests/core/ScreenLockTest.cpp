@@ -62,14 +62,14 @@ TEST_F(ScreenLockTest, EveryStepIsAskedInOrderAndTheDisplayOffAloneOrNoneAtAllIs
     ScreenLock::lock();
     EXPECT_EQ(sim.lockEvents, (Events{"a", "b", "c", "display off"}));
     EXPECT_EQ(std::tuple(sim.log.back(), sim.notifications.size(), sim.notifications.at(0).subject,
-                         sim.notifications[0].critical),
+                         sim.notifications.at(0).critical),
               std::tuple(onlyDisplayOff, 1u, NoticeSubject::screenLock, true));
     // No display off either is told too, even where the display off locks.
     sim.displayOffLocks = true;
     sim.displayOffFails = true;
     ScreenLock::lock();
     EXPECT_EQ(sim.log.back(), "Cendrel: could not put the display to sleep either; the screen is NOT locked");
-    EXPECT_EQ(std::tuple(sim.notifications.size(), sim.notifications.back().title),
+    EXPECT_EQ(std::tuple(sim.notifications.size(), sim.notifications.at(1).title),
               std::tuple(2u, "Cendrel could not lock the screen"));
 }
 
