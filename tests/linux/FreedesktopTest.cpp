@@ -79,18 +79,6 @@ TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
     EXPECT_EQ(reopened.integer("shortcut.keyCode"), std::nullopt);
 }
 
-TEST_F(FilesTest, PreferencesThatCannotBeWrittenSaySo)
-{
-    writeAll(home.path() + "/Cendrel", "a file where the folder should be");
-    IniPreferences preferences(prefsPath.toStdString());
-    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
-    QFile::remove(home.path() + "/Cendrel");
-    QDir().mkpath(prefsPath); // the file is a folder now
-    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
-    QDir(prefsPath).removeRecursively();
-    EXPECT_TRUE(preferences.setInteger("shortcut.keyCode", 37));
-}
-
 // How the bus's words are read: login1's errors, and the trigger asked of
 // the portal, which names each modifier in the shortcuts notation's order.
 TEST(BusWordsTest, Login1ErrorsSayWhetherTheLockIsThereAndPortalTriggersNameEachModifier)
@@ -108,7 +96,7 @@ TEST(BusWordsTest, Login1ErrorsSayWhetherTheLockIsThereAndPortalTriggersNameEach
               QStringLiteral("CTRL+ALT+SHIFT+LOGO+comma"));
 }
 
-TEST_F(FilesTest, LockCommandIsTheTextAsWritten)
+TEST_F(FilesTest, LockCommandIsTheTextAsWrittenAndPreferencesThatCannotBeWrittenSaySo)
 {
     const std::pair<const char*, std::optional<std::string>> rows[] = {
         {"lock.command=i3lock -c 000000", "i3lock -c 000000"},
@@ -119,6 +107,16 @@ TEST_F(FilesTest, LockCommandIsTheTextAsWritten)
         writeAll(prefsPath, QByteArray("[General]\n") + line + "\n");
         EXPECT_EQ(IniPreferences(prefsPath.toStdString()).text("lock.command"), text) << line;
     }
+    // Preferences that cannot be written say so.
+    QDir(home.path() + "/Cendrel").removeRecursively();
+    writeAll(home.path() + "/Cendrel", "a file where the folder should be");
+    IniPreferences preferences(prefsPath.toStdString());
+    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
+    QFile::remove(home.path() + "/Cendrel");
+    QDir().mkpath(prefsPath); // the file is a folder now
+    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
+    QDir(prefsPath).removeRecursively();
+    EXPECT_TRUE(preferences.setInteger("shortcut.keyCode", 37));
 }
 
 MenuEntry checkEntry(bool checked)
@@ -191,7 +189,7 @@ void sendKey(QWidget& window, int key, std::uint32_t evdev, std::uint32_t xState
     QCoreApplication::sendEvent(window.windowHandle(), &event);
 }
 
-TEST(QtRecorderPanelTest, TakesEveryKeyPressWhileShownAndNoneOtherwiseAndComesBackWhenShownAgain)
+TEST(QtRecorderPanelTest, TakesEveryKeyPressButAModifierAloneWhileShownAndNoneOtherwiseAndComesBackWhenShownAgain)
 {
     std::vector<KeyPress> presses;
     int closes = 0;
@@ -218,6 +216,15 @@ TEST(QtRecorderPanelTest, TakesEveryKeyPressWhileShownAndNoneOtherwiseAndComesBa
     window.close();
     sendKey(window, Qt::Key_K, KEY_K, 0);
     EXPECT_EQ(std::tuple(closes, presses.size()), std::tuple(1, 1u));
+    // A modifier key on its own is no key press, though the tables place it.
+    const std::pair<Qt::Key, quint32> modifierKeys[] = {
+        {Qt::Key_Control, KEY_LEFTCTRL},  {Qt::Key_Alt, KEY_LEFTALT},      {Qt::Key_AltGr, KEY_RIGHTALT},
+        {Qt::Key_Meta, KEY_LEFTMETA},     {Qt::Key_Super_L, KEY_LEFTMETA}, {Qt::Key_Super_R, KEY_RIGHTMETA},
+        {Qt::Key_CapsLock, KEY_CAPSLOCK}, {Qt::Key_NumLock, KEY_NUMLOCK}};
+    for (const auto& [key, evdev] : modifierKeys) {
+        const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, evdev + 8, 0, 0);
+        EXPECT_EQ(keyPressFromEvent(event), std::nullopt) << evdev;
+    }
 }
 
 TEST(QtRecorderPanelTest, EveryLineReadsOnLightAndDarkWindows)
@@ -267,7 +274,7 @@ protected:
     QString formerPath = home.path() + "/autostart/cendrel.desktop";
 };
 
-TEST_F(AutostartTest, AnEntryOfAnOlderVersionIsReplacedWhenOursAndLeftAloneOtherwise)
+TEST_F(AutostartTest, OnlyTheMainGroupOfOursSaysWhatRunsAndAnOlderVersionsEntryGivesWayToIt)
 {
     // Whether the new entry is on, and the old one still there, afterwards.
     // Last, ours is kept while the new one cannot be written.
@@ -283,6 +290,20 @@ TEST_F(AutostartTest, AnEntryOfAnOlderVersionIsReplacedWhenOursAndLeftAloneOther
             XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel", {}, formerPath.toStdString()).isEnabled();
         EXPECT_EQ(std::tuple(on, QFile::exists(formerPath)), std::tuple(enabled, kept)) << tail;
         QFile::remove(entryPath);
+    }
+    // Only the main group says what starts and whether it runs.
+    QDir(entryPath).removeRecursively();
+    const std::pair<const char*, bool> groups[] = {
+        {"[Desktop Entry]\nExec=/usr/bin/cendrel\n[Desktop Action quit]\nExec=/bin/true\nHidden=true\n", true},
+        {"[Desktop Entry]\n Exec = \"/usr/bin/cendrel\" --x\n", true},
+        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
+        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nX-GNOME-Autostart-enabled=false\n", false},
+        {"[Desktop Action arm]\nExec=/usr/bin/cendrel\n[Desktop Entry]\nExec=/bin/true\n", false},
+        {"[Other]\nExec=/usr/bin/cendrel\n", false},
+        {"[Desktop Entry]\nExec=cendrel\n", false}};
+    for (const auto& [contents, enabled] : groups) {
+        writeAll(entryPath, contents);
+        EXPECT_EQ(XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel").isEnabled(), enabled) << contents;
     }
 }
 
@@ -302,22 +323,6 @@ TEST_F(AutostartTest, ExecQuotesWhatTheShellOrTheFormatWouldReadAsSyntax)
         EXPECT_TRUE(entry().contains("\n" + QByteArray(exec) + "\n")) << entry().toStdString();
         EXPECT_TRUE(autostart.isEnabled()) << executable;
         EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), "/opt/cendrel").isEnabled()) << executable;
-    }
-}
-
-TEST_F(AutostartTest, OnlyTheMainGroupSaysWhatStartsAndWhetherItRuns)
-{
-    const std::pair<const char*, bool> rows[] = {
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel\n[Desktop Action quit]\nExec=/bin/true\nHidden=true\n", true},
-        {"[Desktop Entry]\n Exec = \"/usr/bin/cendrel\" --x\n", true},
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nHidden=true\n", false},
-        {"[Desktop Entry]\nExec=/usr/bin/cendrel\nX-GNOME-Autostart-enabled=false\n", false},
-        {"[Desktop Action arm]\nExec=/usr/bin/cendrel\n[Desktop Entry]\nExec=/bin/true\n", false},
-        {"[Other]\nExec=/usr/bin/cendrel\n", false},
-        {"[Desktop Entry]\nExec=cendrel\n", false}};
-    for (const auto& [contents, enabled] : rows) {
-        writeAll(entryPath, contents);
-        EXPECT_EQ(XdgAutostart(entryPath.toStdString(), "/usr/bin/cendrel").isEnabled(), enabled) << contents;
     }
 }
 
@@ -377,18 +382,6 @@ TEST(CendrelIconsTest, TheShapeKeepsItsProportionsInASlotTwiceAsWideAsHigh)
     for (int y = 0; y < 24; ++y)
         EXPECT_EQ(qAlpha(slot.pixel(11, y)) + qAlpha(slot.pixel(36, y)), 0) << y;
     EXPECT_GT(qAlpha(slot.pixel(24, 12)), 0);
-}
-
-TEST(QtRecorderPanelTest, AModifierKeyOnItsOwnIsNoKeyPressThoughTheTablesPlaceIt)
-{
-    const std::pair<Qt::Key, quint32> modifierKeys[] = {
-        {Qt::Key_Control, KEY_LEFTCTRL},  {Qt::Key_Alt, KEY_LEFTALT},      {Qt::Key_AltGr, KEY_RIGHTALT},
-        {Qt::Key_Meta, KEY_LEFTMETA},     {Qt::Key_Super_L, KEY_LEFTMETA}, {Qt::Key_Super_R, KEY_RIGHTMETA},
-        {Qt::Key_CapsLock, KEY_CAPSLOCK}, {Qt::Key_NumLock, KEY_NUMLOCK}};
-    for (const auto& [key, evdev] : modifierKeys) {
-        const QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, evdev + 8, 0, 0);
-        EXPECT_EQ(keyPressFromEvent(event), std::nullopt) << evdev;
-    }
 }
 
 } // namespace
