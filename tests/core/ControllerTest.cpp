@@ -188,7 +188,7 @@ TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
 
 // Stale entries do what they showed; callbacks that find the controller
 // gone do nothing.
-TEST_F(ControllerTest, StaleEntriesDoWhatTheyShowedAndCallbacksWithoutAControllerNothing)
+TEST_F(ControllerTest, StaleEntriesDoWhatTheyShowedAndCallbacksWithoutAControllerDoNothing)
 {
     launch();
     pressDefault();
