@@ -83,6 +83,9 @@ public:
     // False where the desktop shows no status items at all (a panel without a
     // tray), so the owner would never see the icon or reach the menu.
     virtual bool showsItems() { return true; }
+    // Where items are not shown: what the owner needs for them, in this
+    // desktop's words (a sentence).
+    virtual std::string whatShowsItems() const { return "Its icon and menu need a tray in the panel."; }
 };
 
 } // namespace cendrel

@@ -178,7 +178,7 @@ void AppDelegate::tellWhereTheIconIsNot()
         how = "Press " + triggerText() + " or run " + toggleCommand + " to arm or disarm it.";
     }
     adviseOnce({NoticeSubject::statusItem, false, "Cendrel has no icon in the panel",
-                how + " Its icon and menu need a tray in the panel: on GNOME, the AppIndicator extension."});
+                how + " " + platform().statusBar->whatShowsItems()});
 }
 
 void AppDelegate::hotKeyPressed()

@@ -179,6 +179,7 @@ public:
         SimPlatform& sim_;
     };
     bool showsItems() override { return sim_.item.seen; }
+    std::string whatShowsItems() const override { return "A tray shows it."; }
     std::unique_ptr<StatusItem> makeStatusItem(StatusItemObserver observer) override
     {
         const bool seen = sim_.item.seen;

@@ -72,6 +72,11 @@ public:
     // XEmbed tray on the X screen (GNOME Shell offers neither without its
     // AppIndicator extension).
     bool showsItems() override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+    // GNOME Shell is the one desktop that ships without a tray.
+    std::string whatShowsItems() const override
+    {
+        return "Its icon and menu need a tray in the panel: on GNOME, the AppIndicator extension.";
+    }
 
 private:
     std::chrono::milliseconds unseenMenuLimit_;
