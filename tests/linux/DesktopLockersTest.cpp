@@ -1,6 +1,6 @@
 // Which lockers each session asks, in what order and which together; the
-// words the log uses for them; the owner's command split into words; and a
-// locker still running when its request is dropped.
+// words the log uses for them; the owner's command split into words, what its
+// end reports, and a locker still running when its request is dropped.
 #include "DesktopLockers.h"
 #include "freedesktop/LockCommand.h"
 
