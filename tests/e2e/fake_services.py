@@ -16,8 +16,8 @@
 #       "number replaced icon urgency desktop-entry" (numbers from 1 up). With
 #       --screensaver LOCKS, also screen savers, whose Lock calls go to LOCKS as
 #       login1's do, and their names to LOCKS.names: each --saver NAME:MODE, where MODE is "lock" (active once Lock
-#       answers), "slow" (answers Lock 1.5 s later), "inactive" (answers Lock and
-#       never becomes active) or "refuse" (answers with an error).
+#       answers), "slow" (answers Lock 1.5 s later), "late" (active half a second after Lock
+#       answers), "inactive" (answers Lock and never becomes active) or "refuse" (answers with an error).
 #   fake_services.py saver ADDRESS LOCKS NAME:MODE
 #       One screen saver alone, as --saver (what a service file activates).
 #   fake_services.py notifications ADDRESS LOG
@@ -132,7 +132,11 @@ def screen_saver(bus, name, mode, log):
                 return
 
             # A lock screen takes its time to come up; Lock answers once it is.
-            GLib.timeout_add(1500 if mode == "slow" else 0, lambda: setattr(self, "active", mode != "inactive") or done())
+            active = mode not in ("inactive", "late")
+            GLib.timeout_add(1500 if mode == "slow" else 0, lambda: setattr(self, "active", active) or done())
+            # GNOME's answers before its lock screen is up.
+            if mode == "late":
+                GLib.timeout_add(500, lambda: setattr(self, "active", True))
 
         @dbus.service.method(name, in_signature="", out_signature="b")
         def GetActive(self):

@@ -50,7 +50,7 @@ class CendrelLock(unittest.TestCase):
 
     def test_each_screen_saver_name_is_asked_in_turn(self):
         with self.desktop(login1="refuse", screensaver=[SAVERS[0] + ":inactive", SAVERS[1] + ":refuse",
-                                                        SAVERS[2] + ":refuse", SAVERS[3] + ":lock"], launch=True) as desk:
+                                                        SAVERS[2] + ":refuse", SAVERS[3] + ":late"], launch=True) as desk:
             self.assertEqual(self.lock(desk, told=False),
                              ["Cendrel: login1 Lock failed, falling back",
                               "Cendrel: screen saver Lock accepted, but nothing shows the screen locked; going on",

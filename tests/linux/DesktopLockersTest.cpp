@@ -1,6 +1,6 @@
 // Which lockers each session asks, in what order and which together; the
-// words the log uses for them; the owner's command split into words; and a
-// locker still running when its request is dropped.
+// words the log uses for them; the owner's command split into words, what its
+// end reports, and a locker still running when its request is dropped.
 #include "DesktopLockers.h"
 #include "freedesktop/LockCommand.h"
 
@@ -100,9 +100,25 @@ TEST(DesktopLockersTest, TheOwnersCommandIsSplitIntoWordsWithoutAShell)
         {"'my locker' \"a b\" c\\ d ''", Words{{"my locker", "a b", "c d", ""}}},
         {"sh -c 'x; $y' \"\\\"\" '\\'", Words{{"sh", "-c", "x; $y", "\"", "\\"}}},
         {"", Words{std::vector<std::string>{}}},
+        {"a\\", Words{{"a\\"}}},
         {"lock 'open", std::nullopt}};
     for (const auto& [text, words] : rows)
         EXPECT_EQ(splitLockCommand(text), words) << text;
+}
+
+// Only a clean exit 0 locks; a locker that dies was started, so it failed.
+TEST(LockCommandTest, HowTheLockerEndsIsWhatItReports)
+{
+    const std::pair<const char*, LockReport> rows[] = {
+        {"exit 0", {LockReport::Outcome::locked, LockFailure::refused}},
+        {"exit 3", {LockReport::Outcome::failed, LockFailure::refused}},
+        {"kill -9 $$", {LockReport::Outcome::failed, LockFailure::refused}}};
+    for (const auto& [script, expected] : rows) {
+        std::optional<LockReport> got;
+        auto request = startLockCommand({"/bin/sh", "-c", script}, [&](LockReport report) { got = report; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return got.has_value(); }, 5000)) << script;
+        EXPECT_EQ(std::tuple(got->outcome, got->failure), std::tuple(expected.outcome, expected.failure)) << script;
+    }
 }
 
 // Killing a locker would unlock the screen.
