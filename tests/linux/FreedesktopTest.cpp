@@ -279,8 +279,6 @@ TEST(QtRunLoopTest, TimersStopWhenReleasedEvenFromInsideTheirOwnBlock)
 
 class AutostartTest : public ::testing::Test {
 protected:
-    QByteArray entry() const { return readAll(entryPath); }
-
     QTemporaryDir home;
     QString entryPath = home.path() + "/autostart/org.cendrel.Cendrel.desktop";
     QString formerPath = home.path() + "/autostart/cendrel.desktop";
@@ -339,7 +337,7 @@ TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideItOrEx
     EXPECT_EQ(executablePathFromLink(" (deleted)"), " (deleted)");
     XdgAutostart autostart(entryPath.toStdString(), binary, installed.toStdString());
     ASSERT_EQ(autostart.enable(), std::nullopt);
-    EXPECT_EQ(std::tuple(entry(), autostart.isEnabled()), std::tuple(contents, true));
+    EXPECT_EQ(std::tuple(readAll(entryPath), autostart.isEnabled()), std::tuple(contents, true));
     ASSERT_EQ(autostart.disable(), std::nullopt);
     EXPECT_FALSE(QFile::exists(entryPath));
     QFile::remove(installed);
@@ -356,7 +354,7 @@ TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideItOrEx
     for (const auto& [executable, exec] : rows) {
         XdgAutostart quoted(entryPath.toStdString(), executable);
         ASSERT_EQ(quoted.enable(), std::nullopt);
-        EXPECT_TRUE(entry().contains("\n" + QByteArray(exec) + "\n")) << entry().toStdString();
+        EXPECT_TRUE(readAll(entryPath).contains("\n" + QByteArray(exec) + "\n")) << readAll(entryPath).toStdString();
         EXPECT_TRUE(quoted.isEnabled()) << executable;
         EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), "/opt/cendrel").isEnabled()) << executable;
     }
