@@ -17,11 +17,6 @@ std::string trackingName(const ::testing::TestParamInfo<Tracking>& info)
 {
     return info.param == Tracking::poll ? "Polled" : "Reported";
 }
-// Parameters print as their names, so that test names stay the same from run to run.
-void PrintTo(Tracking tracking, std::ostream* os)
-{
-    *os << trackingName({tracking, 0});
-}
 
 // Each test runs with either backend: the threshold and the decision are the
 // core's whichever way the pointer is seen.
@@ -66,8 +61,7 @@ protected:
 TEST_P(ArmMonitorTest, FullCycleNotifiesInOrderAndLocksBeforeIdle)
 {
     armFully();
-    EXPECT_EQ(seen, (std::vector{State::arming, State::armed}));
-    EXPECT_EQ(watchesAtNotification.back(), 0);
+    EXPECT_EQ(std::tuple(seen, watchesAtNotification.back()), std::tuple(std::vector{State::arming, State::armed}, 0));
     // Reported moves need no timer at all: a pointer at rest wakes nothing.
     const bool polled = GetParam() == Tracking::poll;
     EXPECT_EQ(running(), std::tuple(1, polled ? 0 : 1, 1, polled ? 1u : 0u));
@@ -177,77 +171,49 @@ TEST_P(ArmMonitorTest, DriftBeyondTheThresholdLocksAtTheNextLookEvenWhenBackAtTh
     EXPECT_EQ(monitor->state(), GetParam() == Tracking::poll ? State::armed : State::idle);
 }
 
-TEST_P(ArmMonitorTest, DriftOfExactlyTheThresholdDoesNotLock)
+// Without an input watch, the pointer still guards.
+TEST_P(ArmMonitorTest, DriftOfExactlyTheThresholdDoesNotLockEvenWithoutAWatch)
 {
+    sim.watchFails = true;
     sim.screens = {{0, 0, 400, 300}}; // a diagonal of 500
     sim.pointer = {0, 150};
     armFully();
     sim.movePointer({0.03 * 500.0, 150});
     settle();
     EXPECT_EQ(monitor->state(), State::armed);
+    sim.movePointer({0.03 * 500.0 + 0.01, 150});
+    settle();
+    EXPECT_EQ(monitor->state(), State::idle);
 }
-
-struct ThresholdCase {
-    const char* name;
-    std::vector<Rect> screens;
-    std::optional<Rect> mainScreen;
-    Point baseline;
-    double expected;
-};
-
-void PrintTo(const ThresholdCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class ThresholdTest : public SimTest, public ::testing::WithParamInterface<std::tuple<ThresholdCase, Tracking>> {};
 
 // The drift allowed is read off when the lock fires: just below it holds,
 // just beyond it locks.
-TEST_P(ThresholdTest, AllowanceIsThreePercentOfTheChosenScreensDiagonal)
+TEST_P(ArmMonitorTest, AllowanceIsThreePercentOfTheChosenScreensDiagonal)
 {
-    const auto& [c, tracking] = GetParam();
-    sim.reportsMotion = tracking == Tracking::motion;
-    sim.screens = c.screens;
-    sim.mainScreen = c.mainScreen;
-    sim.pointer = c.baseline;
-    auto monitor = std::make_shared<ArmMonitor>();
-    monitor->arm();
-    advance(2.0);
-    sim.movePointer({c.baseline.x, c.baseline.y - (c.expected - 0.01)});
-    advance(0.04);
-    EXPECT_EQ(monitor->state(), ArmMonitor::State::armed);
-    sim.movePointer({c.baseline.x, c.baseline.y - (c.expected + 0.01)});
-    advance(0.04);
-    EXPECT_EQ(monitor->state(), ArmMonitor::State::idle);
-}
-
-const Rect laptop{0, 0, 1440, 900};
-const Rect external{1440, 0, 1920, 1080};
-const Rect big{0, 0, 3840, 2160}; // 0.03 × 4405.9…
-
-INSTANTIATE_TEST_SUITE_P(
-    Screens, ThresholdTest,
-    ::testing::Combine(::testing::Values(ThresholdCase{"SecondScreen", {laptop, external}, laptop, {2000, 500}, 66.087},
-                                         // The left edge is inside, the right edge outside.
-                                         ThresholdCase{"LeftEdge", {laptop, external}, laptop, {1440, 500}, 66.087},
-                                         // The bottom edge is outside: the main screen stands in.
-                                         ThresholdCase{"BottomEdge", {external}, big, {1600, 0}, 132.174},
-                                         // Overlapping screens: the first that holds the point.
-                                         ThresholdCase{"FirstOfOverlapping", {laptop, big}, laptop, {700, 450}, 50.943},
-                                         ThresholdCase{
-                                             "FirstOfOverlappingBig", {big, laptop}, laptop, {700, 450}, 132.174},
-                                         ThresholdCase{"NoScreen", {}, std::nullopt, {700, 450}, 50.943}),
-                       ::testing::Values(Tracking::poll, Tracking::motion)));
-
-TEST_P(ArmMonitorTest, WithoutAWatchThePointerStillGuards)
-{
-    sim.watchFails = true;
-    armFully();
-    EXPECT_EQ(monitor->state(), State::armed);
-    sim.movePointer({800, 450});
-    settle();
-    EXPECT_EQ(monitor->state(), State::idle);
+    const Rect laptop{0, 0, 1440, 900}, external{1440, 0, 1920, 1080};
+    const Rect big{0, 0, 3840, 2160}; // 0.03 × 4405.9…
+    const std::tuple<const char*, std::vector<Rect>, std::optional<Rect>, Point, double> rows[] = {
+        {"second screen", {laptop, external}, laptop, {2000, 500}, 66.087},
+        // The left edge is inside, the right edge outside.
+        {"left edge", {laptop, external}, laptop, {1440, 500}, 66.087},
+        // The bottom edge is outside: the main screen stands in.
+        {"bottom edge", {external}, big, {1600, 0}, 132.174},
+        // Overlapping screens: the first that holds the point.
+        {"first of overlapping", {laptop, big}, laptop, {700, 450}, 50.943},
+        {"first of overlapping, big", {big, laptop}, laptop, {700, 450}, 132.174},
+        {"no screen", {}, std::nullopt, {700, 450}, 50.943}};
+    for (const auto& [name, screens, mainScreen, baseline, allowed] : rows) {
+        sim.screens = screens;
+        sim.mainScreen = mainScreen;
+        sim.pointer = baseline;
+        armFully();
+        sim.movePointer({baseline.x, baseline.y - (allowed - 0.01)});
+        advance(0.04);
+        EXPECT_EQ(monitor->state(), State::armed) << name;
+        sim.movePointer({baseline.x, baseline.y - (allowed + 0.01)});
+        advance(0.04);
+        EXPECT_EQ(monitor->state(), State::idle) << name;
+    }
 }
 
 // Input and drift in one instant lock once; then, armed again, the closures

@@ -1,7 +1,5 @@
 #include "Fixture.h"
-#include "ScreenLock.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -30,29 +28,14 @@ TEST_F(ControllerTest, LaunchShowsTheIdleItemAndRegistersTheStoredShortcut)
     EXPECT_TRUE(press(40, {Modifier::control}));
 }
 
-TEST_F(ControllerTest, HotKeyTogglesThroughTheStatesTheItemFollowsAndQuitLeavesThemAlone)
-{
-    launch();
-    pressDefault();
-    EXPECT_EQ(shown(), std::tuple(StatusIcon::arming, "Arming… take your hand off the trackpad", "Disarm"));
-    pressDefault();
-    advance(5.0);
-    EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "the grace period was cancelled";
-    armFully();
-    EXPECT_EQ(std::tuple(shown(), sim.item.toolTip),
-              std::tuple(std::tuple(StatusIcon::armed, "● Armed — any input will lock", "Disarm"), "Cendrel: armed"));
-    pressDefault();
-    EXPECT_EQ(std::tuple(toggleTitle(), locks()), std::tuple("Arm Now", 0u)) << "the hot key disarms without locking";
-    // Quit ends without disarming or locking.
-    pressDefault();
-    sim.choose("Quit Cendrel");
-    EXPECT_EQ(std::tuple(sim.terminated, sim.item.icon, locks()), std::tuple(true, StatusIcon::arming, 0u));
-}
-
-TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
+// A touch locks before anything else reaches the screen; then, with that lock
+// counted, the hot key toggles through the states the item follows, and Quit
+// leaves them alone.
+TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequestThenTheHotKeyTogglesTheStates)
 {
     launch();
     sim.lockSteps.clear();
+    int before = 0;
     // A touch anywhere, or a key press to our own panel, which must not be recorded.
     for (bool toThePanel : {false, true}) {
         sim.choose("Change Shortcut…");
@@ -61,7 +44,7 @@ TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
         ASSERT_TRUE(sim.panel.shown);
         sim.lockEvents.clear();
         sim.log.clear();
-        const int before = sim.touches;
+        before = sim.touches;
         sim.onLock = [&] { EXPECT_EQ(sim.touches, before) << "no status item, panel or hot-key call first"; };
         toThePanel ? sim.pressKey({40, {Modifier::control}}) : sim.sendInput();
         // Whoever touched must not change the shortcut.
@@ -70,6 +53,19 @@ TEST_F(ControllerTest, NothingReachesTheScreenBetweenATouchAndTheLockRequest)
                              "Cendrel: could not reach session, falling back"));
     }
     EXPECT_EQ(std::tuple(sim.preferences.empty(), pressDefault()), std::tuple(true, true));
+    EXPECT_EQ(shown(), std::tuple(StatusIcon::arming, "Arming… take your hand off the trackpad", "Disarm"));
+    pressDefault();
+    advance(5.0);
+    EXPECT_EQ(sim.item.icon, StatusIcon::idle) << "the grace period was cancelled";
+    armFully();
+    EXPECT_EQ(std::tuple(shown(), sim.item.toolTip),
+              std::tuple(std::tuple(StatusIcon::armed, "● Armed — any input will lock", "Disarm"), "Cendrel: armed"));
+    pressDefault();
+    EXPECT_EQ(std::tuple(toggleTitle(), locks()), std::tuple("Arm Now", 1u)) << "the hot key disarms without locking";
+    // Quit ends without disarming or locking.
+    pressDefault();
+    sim.choose("Quit Cendrel");
+    EXPECT_EQ(std::tuple(sim.terminated, sim.item.icon, locks()), std::tuple(true, StatusIcon::arming, 1u));
 }
 
 // Said before anyone touches the computer, once, and shown while it holds.
@@ -111,7 +107,9 @@ TEST_F(ControllerTest, LockScreenNowAndAMenuOpenedWhileArmedLockFirst)
     EXPECT_EQ(locks(), 3u);
 }
 
-TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAStaleReleaseAndTheEntryChosenFromAnOpenMenu)
+// An alert or a menu of ours holds the grace period; arming from outside
+// closes them, and the grace period runs at once.
+TEST_F(ControllerTest, GracePeriodWaitsThroughAlertsAndMenusOfOursButArmingFromOutsideClosesThem)
 {
     launch();
     pressDefault();
@@ -142,17 +140,11 @@ TEST_F(ControllerTest, GracePeriodWaitsThroughAnAlertAStaleReleaseAndTheEntryCho
     ASSERT_TRUE(sim.choose("Disarm"));
     advance(3.0);
     EXPECT_EQ(std::tuple(sim.item.icon, locks()), std::tuple(StatusIcon::idle, 0u));
-}
-
-TEST_F(ControllerTest, ArmingFromOutsideClosesAMenuOrAlertLeftOpenAndTheGracePeriodRunsAtOnce)
-{
-    launch();
     EXPECT_TRUE(sim.openMenu());
     pressDefault(); // the menu's close is never reported
     advance(2.0);
     EXPECT_EQ(std::tuple(sim.item.icon, sim.item.open), std::tuple(StatusIcon::armed, false));
     sim.sendInput();
-    sim.loginItemRefusal = LoginItemError{"refused", "refused"};
     for (bool commandLine : {false, true}) {
         sim.whileAlertShown = [&] {
             commandLine ? (void)sim.sendRequest(Request::arm) : (void)pressDefault();
@@ -164,7 +156,9 @@ TEST_F(ControllerTest, ArmingFromOutsideClosesAMenuOrAlertLeftOpenAndTheGracePer
     }
 }
 
-TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
+// The click that locked never arms again; stale entries do what they showed;
+// callbacks that find the controller gone do nothing.
+TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgainStaleEntriesDoWhatTheyShowedAndNothingOutlivesTheController)
 {
     launch();
     sim.choose("Arm Now");
@@ -184,14 +178,6 @@ TEST_F(ControllerTest, TheClickThatLockedNeverArmsAgain)
     sim.sendInput();
     sim.choose("Arm Now");
     EXPECT_EQ(sim.item.icon, StatusIcon::arming);
-}
-
-// Stale entries do what they showed; callbacks that find the controller
-// gone do nothing.
-TEST_F(ControllerTest, StaleEntriesDoWhatTheyShowedAndCallbacksWithoutAControllerDoNothing)
-{
-    launch();
-    pressDefault();
     // A stale Disarm never arms, a stale Arm Now never disarms.
     for (const auto& [title, after] : {std::pair{"Disarm", StatusIcon::idle}, {"Arm Now", StatusIcon::arming}}) {
         const auto action = sim.entry(title)->action;
@@ -212,12 +198,11 @@ TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOneOrSaysItCouldNot
 {
     launch();
     sim.choose("Change Shortcut…");
-    EXPECT_EQ(
-        std::tuple(sim.panel.shown, sim.panel.texts.title, sim.panel.texts.hint, sim.panel.current, sim.panel.prompt),
-        std::tuple(true, "Set Lock Shortcut", "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.", "Current: ⌥⌘L",
-                   "Press the new shortcut…"));
-    EXPECT_EQ(sim.registered().size(), 1u) << "the menu still says the hot key arms";
-    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
+    // The hot key stays registered, as the menu still says it arms.
+    EXPECT_EQ(std::tuple(sim.panel.shown, sim.panel.texts.title, sim.panel.texts.hint, sim.panel.current,
+                         sim.panel.prompt, sim.registered().size(), statusLine()),
+              std::tuple(true, "Set Lock Shortcut", "Use at least one modifier (⌘ ⌥ ⌃ ⇧). Esc to cancel.",
+                         "Current: ⌥⌘L", "Press the new shortcut…", 1u, "Idle — press ⌥⌘L to arm"));
     sim.pressKey({40, {}});
     EXPECT_EQ(sim.panel.prompt, "Add a modifier (⌘ ⌥ ⌃ ⇧)");
     sim.pressKey({0, {Modifier::shift}});
@@ -240,9 +225,30 @@ TEST_F(ControllerTest, RecordingKeepsTheHotKeyAndStoresTheNewOneOrSaysItCouldNot
     EXPECT_TRUE(press(45, {Modifier::command})) << "it works for this session";
 }
 
-TEST_F(ControllerTest, TheHotKeyIntoTheRecorderIsCapturedWhenIdleAndDisarmsOtherwise)
+// A refused shortcut keeps the old one and the recording goes on; Escape
+// and the close button restore the old hot key; the hot key into the
+// recorder is captured when idle and disarms otherwise.
+TEST_F(ControllerTest, RefusedShortcutCancelAndCloseKeepTheOldHotKeyWhichTheRecorderCapturesWhenIdle)
 {
+    sim.takenByOthers = {{40, {Modifier::control}}};
     launch();
+    sim.choose("Change Shortcut…");
+    sim.pressKey({40, {Modifier::control}});
+    EXPECT_TRUE(sim.panel.shown);
+    EXPECT_EQ(sim.panel.prompt, "⌃K is not available — try another");
+    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
+    sim.pressKey({53, {}});
+    EXPECT_EQ(std::tuple(sim.preferences.empty(), pressDefault()), std::tuple(true, true)) << "the old one is back";
+    pressDefault();
+    for (bool escape : {true, false}) {
+        sim.choose("Change Shortcut…");
+        EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
+        sim.pressKey({40, {}});
+        escape ? (void)sim.pressKey({53, {}}) : sim.clickPanelCloseButton();
+        EXPECT_EQ(std::tuple(sim.panel.shown, sim.preferences.empty()), std::tuple(false, true));
+        EXPECT_TRUE(pressDefault());
+        pressDefault();
+    }
     // Through the hot key, or as a key press to a panel that holds the
     // keyboard; while arming, then armed.
     for (int run = 0; run < 4; ++run) {
@@ -264,34 +270,8 @@ TEST_F(ControllerTest, TheHotKeyIntoTheRecorderIsCapturedWhenIdleAndDisarmsOther
     sim.choose("Change Shortcut…");
     sim.panel.focused = false;
     pressDefault();
-    EXPECT_EQ(std::tuple(sim.item.icon, sim.panel.shown), std::tuple(StatusIcon::arming, true));
-}
-
-// A refused shortcut keeps the old one and the recording goes on; Escape
-// and the close button restore the old hot key.
-TEST_F(ControllerTest, RefusedShortcutCancelAndCloseKeepTheOldHotKey)
-{
-    sim.takenByOthers = {{40, {Modifier::control}}};
-    launch();
-    sim.choose("Change Shortcut…");
-    sim.pressKey({40, {Modifier::control}});
-    EXPECT_TRUE(sim.panel.shown);
-    EXPECT_EQ(sim.panel.prompt, "⌃K is not available — try another");
-    EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
-    sim.pressKey({53, {}});
-    EXPECT_EQ(std::tuple(sim.preferences.empty(), pressDefault()), std::tuple(true, true)) << "the old one is back";
-    pressDefault();
-    for (bool escape : {true, false}) {
-        sim.choose("Change Shortcut…");
-        EXPECT_EQ(sim.panel.prompt, "Press the new shortcut…");
-        sim.pressKey({40, {}});
-        escape ? (void)sim.pressKey({53, {}}) : sim.clickPanelCloseButton();
-        EXPECT_FALSE(sim.panel.shown);
-        EXPECT_TRUE(pressDefault());
-        pressDefault();
-        EXPECT_TRUE(sim.preferences.empty());
-    }
-    EXPECT_EQ(sim.panel.built, 1) << "one panel, reused";
+    // One panel all along, reused.
+    EXPECT_EQ(std::tuple(sim.item.icon, sim.panel.shown, sim.panel.built), std::tuple(StatusIcon::arming, true, 1));
 }
 
 TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsToldOnceAndShownNotActiveUntilItCanRegister)
@@ -299,9 +279,8 @@ TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsToldOnceAndShownNotActiveU
     sim.takenByOthers = {{37, {Modifier::command, Modifier::option}}};
     launch();
     EXPECT_EQ(sim.log, (std::vector<std::string>{"Cendrel: failed to register hotkey (status -9878)"}));
-    EXPECT_EQ(std::tuple(sim.notifications.size(), sim.notifications.at(0).subject, sim.notifications.at(0).critical,
-                         sim.notifications.at(0).body.find("⌥⌘L") != std::string::npos),
-              std::tuple(1u, NoticeSubject::hotKey, false, true));
+    // Its words are the advice's, below.
+    EXPECT_EQ(std::tuple(sim.notifications.size(), sim.notifications.at(0).critical), std::tuple(1u, false));
     EXPECT_EQ(std::tuple(statusLine(), sim.titles()[5]),
               std::tuple("Idle — ⌥⌘L is not active, use Arm Now", "Arm Shortcut:  ⌥⌘L (not active)"));
     for (int i = 0; i < 5; ++i) {
@@ -311,9 +290,8 @@ TEST_F(ControllerTest, ShortcutTakenByAnotherProgramIsToldOnceAndShownNotActiveU
     EXPECT_EQ(sim.log.size(), 1u) << "tried again at each opening, logged once";
     sim.takenByOthers.clear();
     sim.openMenu();
-    EXPECT_EQ(statusLine(), "Idle — press ⌥⌘L to arm");
+    EXPECT_EQ(std::tuple(statusLine(), sim.notifications.size()), std::tuple("Idle — press ⌥⌘L to arm", 1u));
     EXPECT_TRUE(pressDefault());
-    EXPECT_EQ(sim.notifications.size(), 1u);
 }
 
 // Advice is told once per wording, across starts; without a menu it points
@@ -365,6 +343,7 @@ TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownO
     sim.loginItemNeedsApproval = true;
     launch();
     EXPECT_TRUE(sim.entry("Launch at Login")->checked) << "registered, waiting for the owner";
+    // Chosen, the status is read afresh: no longer registered, so it registers.
     sim.loginItemNeedsApproval = false;
     ASSERT_TRUE(sim.choose("Launch at Login"));
     EXPECT_EQ(std::tuple(sim.loginItemEnabled, sim.entry("Launch at Login")->checked), std::tuple(true, true));
@@ -377,9 +356,11 @@ TEST_F(ControllerTest, LaunchAtLoginFollowsTheSystemAndARefusalIsLoggedAndShownO
     EXPECT_TRUE(sim.entry("Launch at Login")->checked) << "the status as read after the alert";
 }
 
+// Read when the menu opens, and afresh when chosen, even from a stale entry.
 TEST_F(ControllerTest, LaunchAtLoginIsReadWhenTheMenuOpensAndAnOffSwitchIsExplained)
 {
     launch();
+    const auto staleToggle = sim.entry("Launch at Login")->action;
     sim.loginItemEnabled = true;
     pressDefault();
     EXPECT_FALSE(sim.entry("Launch at Login")->checked) << "not asked again for a rebuild";
@@ -397,18 +378,10 @@ TEST_F(ControllerTest, LaunchAtLoginIsReadWhenTheMenuOpensAndAnOffSwitchIsExplai
         sim.choose("Launch at Login");
         EXPECT_FALSE(sim.loginItemNeedsApproval) << "unregistered from there";
     }
-    EXPECT_EQ(std::tuple(sim.loginItemChanges, sim.alerts.size(), sim.log.size()), std::tuple(4, 2u, 0u));
-}
-
-TEST_F(ControllerTest, LaunchAtLoginAlreadyAsWantedCallsNothing)
-{
-    launch();
-    const auto toggle = sim.entry("Launch at Login")->action;
-    sim.loginItemRefusal = LoginItemError{"never", "never"};
+    // It showed off, but the system says on: it unregisters.
     sim.loginItemEnabled = true;
-    toggle();
-    EXPECT_EQ(sim.loginItemChanges, 1) << "reads the status afresh and unregisters";
-    EXPECT_TRUE(sim.entry("Launch at Login")->checked);
+    staleToggle();
+    EXPECT_EQ(std::tuple(sim.loginItemChanges, sim.alerts.size(), sim.log.size()), std::tuple(5, 2u, 0u));
 }
 
 // Where nothing binds the shortcut for the program, what to bind, in the
@@ -453,7 +426,6 @@ TEST_F(ControllerTest, TheTriggerTheDesktopAssignsIsShownAndPressedAndAChangedSh
         std::tuple(statusLine(), sim.titles()[5], sim.item.toolTip),
         std::tuple("Idle — press Meta+Alt+L to arm", "Arm Shortcut:  Meta+Alt+L", "Cendrel: idle, Meta+Alt+L arms"));
     EXPECT_TRUE(pressDefault());
-    EXPECT_EQ(sim.item.icon, StatusIcon::arming);
     pressDefault();
     tellDesktop("Ctrl+F9");
     EXPECT_EQ(sim.titles()[5], "Arm Shortcut:  Ctrl+F9") << "changed in the desktop's settings";

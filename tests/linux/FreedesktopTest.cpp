@@ -51,7 +51,9 @@ protected:
     QString prefsPath = home.path() + "/Cendrel/Cendrel.conf";
 };
 
-TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
+// Only integers from a file Qt can read, the lock command as written, and
+// preferences that cannot be written say so.
+TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanReadAndTheLockCommandAsWritten)
 {
     writeAll(prefsPath, "[General]\nshortcut.keyCode=twelve\n");
     EXPECT_EQ(IniPreferences(prefsPath.toStdString()).integer("shortcut.keyCode"), std::nullopt);
@@ -77,6 +79,25 @@ TEST_F(FilesTest, PreferencesGiveOnlyIntegersFromAFileQtCanRead)
     IniPreferences reopened(prefsPath.toStdString());
     EXPECT_EQ(reopened.integer("shortcut.carbonModifiers"), 4294967295);
     EXPECT_EQ(reopened.integer("shortcut.keyCode"), std::nullopt);
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
+        {"lock.command=i3lock -c 000000", "i3lock -c 000000"},
+        {"lock.command=\"sh -c 'a, b' \\\"c\\\" d\\\\e\"", "sh -c 'a, b' \"c\" d\\e"},
+        {"lock.command=slock, now", "slock, now"},
+        {"lock.commands=slock", std::nullopt}};
+    for (const auto& [line, text] : rows) {
+        writeAll(prefsPath, QByteArray("[General]\n") + line + "\n");
+        EXPECT_EQ(IniPreferences(prefsPath.toStdString()).text("lock.command"), text) << line;
+    }
+    // Preferences that cannot be written say so.
+    QDir(home.path() + "/Cendrel").removeRecursively();
+    writeAll(home.path() + "/Cendrel", "a file where the folder should be");
+    IniPreferences unwritable(prefsPath.toStdString());
+    EXPECT_FALSE(unwritable.setInteger("shortcut.keyCode", 37));
+    QFile::remove(home.path() + "/Cendrel");
+    QDir().mkpath(prefsPath); // the file is a folder now
+    EXPECT_FALSE(unwritable.setInteger("shortcut.keyCode", 37));
+    QDir(prefsPath).removeRecursively();
+    EXPECT_TRUE(unwritable.setInteger("shortcut.keyCode", 37));
 }
 
 // How the bus's words are read: login1's errors, and the trigger asked of
@@ -96,42 +117,15 @@ TEST(BusWordsTest, Login1ErrorsSayWhetherTheLockIsThereAndPortalTriggersNameEach
               QStringLiteral("CTRL+ALT+SHIFT+LOGO+comma"));
 }
 
-TEST_F(FilesTest, LockCommandIsTheTextAsWrittenAndPreferencesThatCannotBeWrittenSaySo)
+// The entries become actions of the one menu, which only a left click opens:
+// the host opens its own for the other clicks.
+TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenuWhichOnlyALeftClickOpens)
 {
-    const std::pair<const char*, std::optional<std::string>> rows[] = {
-        {"lock.command=i3lock -c 000000", "i3lock -c 000000"},
-        {"lock.command=\"sh -c 'a, b' \\\"c\\\" d\\\\e\"", "sh -c 'a, b' \"c\" d\\e"},
-        {"lock.command=slock, now", "slock, now"},
-        {"lock.commands=slock", std::nullopt}};
-    for (const auto& [line, text] : rows) {
-        writeAll(prefsPath, QByteArray("[General]\n") + line + "\n");
-        EXPECT_EQ(IniPreferences(prefsPath.toStdString()).text("lock.command"), text) << line;
-    }
-    // Preferences that cannot be written say so.
-    QDir(home.path() + "/Cendrel").removeRecursively();
-    writeAll(home.path() + "/Cendrel", "a file where the folder should be");
-    IniPreferences preferences(prefsPath.toStdString());
-    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
-    QFile::remove(home.path() + "/Cendrel");
-    QDir().mkpath(prefsPath); // the file is a folder now
-    EXPECT_FALSE(preferences.setInteger("shortcut.keyCode", 37));
-    QDir(prefsPath).removeRecursively();
-    EXPECT_TRUE(preferences.setInteger("shortcut.keyCode", 37));
-}
-
-MenuEntry checkEntry(bool checked)
-{
-    MenuEntry entry = MenuEntry::makeAction("Launch at Login", [] {});
-    entry.checkable = true;
-    entry.checked = checked;
-    return entry;
-}
-
-TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
-{
-    int chosen = 0;
-    auto item = TrayStatusBar().makeStatusItem({});
-    QMenu& menu = static_cast<TrayStatusItem&>(*item).menuForTesting();
+    int chosen = 0, closed = 0;
+    bool locks = false;
+    auto item = TrayStatusBar().makeStatusItem({[&] { return !locks; }, [&] { ++closed; }});
+    auto& tray = static_cast<TrayStatusItem&>(*item);
+    QMenu& menu = tray.menuForTesting();
     item->setMenu({MenuEntry::makeInformation("Idle & calm"), MenuEntry::makeAction("Arm Now", [&] { ++chosen; }),
                    MenuEntry::makeAction(
                        "Quit Cendrel", [] {}, "q")});
@@ -155,13 +149,31 @@ TEST(TrayStatusBarTest, MenuEntriesBecomeActionsOfTheOneMenu)
             text += action->isCheckable() ? (action->isChecked() ? 'X' : 'o') : '-';
         return text;
     };
-    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(true)});
-    EXPECT_EQ(marks(), "--X");
-    item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), checkEntry(false)});
-    EXPECT_EQ(marks(), "--o");
+    MenuEntry check = MenuEntry::makeAction("Launch at Login", [] {});
+    check.checkable = true;
+    for (bool checked : {true, false}) {
+        check.checked = checked;
+        item->setMenu({MenuEntry::makeInformation("Idle"), MenuEntry::makeSeparator(), check});
+        EXPECT_EQ(marks(), checked ? "--X" : "--o");
+    }
     item->setChecked(2, true);
     item->setChecked(3, false); // past the end: nothing
     EXPECT_EQ(marks(), "--X");
+    using Reason = QSystemTrayIcon::ActivationReason;
+    const std::pair<Reason, bool> reasons[] = {
+        {Reason::Trigger, true}, {Reason::Context, false}, {Reason::DoubleClick, false}, {Reason::Unknown, false}};
+    // Last, an opening that locked: a left click, then a right click on an
+    // XEmbed icon; our popup never shows, and the opening ends at once.
+    for (const auto& [reason, opens] : reasons) {
+        emit tray.trayForTesting().activated(reason);
+        EXPECT_EQ(menu.isVisible(), opens) << reason;
+        menu.hide();
+    }
+    locks = true;
+    closed = 0;
+    emit tray.trayForTesting().activated(Reason::Trigger);
+    menu.popup(QPoint(10, 10));
+    EXPECT_EQ(std::tuple(menu.isVisible(), closed), std::tuple(false, 2));
 }
 
 TEST(TrayStatusBarTest, MenuWeCannotSeeClosesAfterTheLimitButOurOwnPopupStaysOpen)
@@ -267,8 +279,6 @@ TEST(QtRunLoopTest, TimersStopWhenReleasedEvenFromInsideTheirOwnBlock)
 
 class AutostartTest : public ::testing::Test {
 protected:
-    QByteArray entry() const { return readAll(entryPath); }
-
     QTemporaryDir home;
     QString entryPath = home.path() + "/autostart/org.cendrel.Cendrel.desktop";
     QString formerPath = home.path() + "/autostart/cendrel.desktop";
@@ -311,26 +321,9 @@ TEST_F(AutostartTest, OnlyTheMainGroupOfOursSaysWhatRunsAndAnOlderVersionsEntryG
     }
 }
 
-TEST_F(AutostartTest, ExecQuotesWhatTheShellOrTheFormatWouldReadAsSyntax)
-{
-    // The argument quoted, then each backslash escaped again as a string value.
-    const std::pair<const char*, const char*> rows[] = {
-        {"/opt/my apps/cendrel", R"(Exec="/opt/my apps/cendrel")"},
-        {"/opt/$HOME/cendrel", R"(Exec="/opt/\\$HOME/cendrel")"},
-        {"/opt/`id`/cendrel", R"(Exec="/opt/\\`id\\`/cendrel")"},
-        {"/opt/\"q\"/cendrel", R"(Exec="/opt/\\"q\\"/cendrel")"},
-        {"/opt/back\\slash/cendrel", R"(Exec="/opt/back\\\\slash/cendrel")"},
-        {"/opt/50%/cendrel", R"(Exec="/opt/50%%/cendrel")"}};
-    for (const auto& [executable, exec] : rows) {
-        XdgAutostart autostart(entryPath.toStdString(), executable);
-        ASSERT_EQ(autostart.enable(), std::nullopt);
-        EXPECT_TRUE(entry().contains("\n" + QByteArray(exec) + "\n")) << entry().toStdString();
-        EXPECT_TRUE(autostart.isEnabled()) << executable;
-        EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), "/opt/cendrel").isEnabled()) << executable;
-    }
-}
-
-TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideIt)
+// Without an installed entry to copy, Exec quotes what the shell or the
+// format would read as syntax.
+TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideItOrExecIsQuoted)
 {
     const QString installed = home.path() + "/usr/share/applications/org.cendrel.Cendrel.desktop";
     const QByteArray contents = "[Desktop Entry]\nExec=cendrel\nIcon=cendrel\n[Desktop Action x]\nExec=cendrel -x\n";
@@ -344,36 +337,27 @@ TEST_F(AutostartTest, InstalledProgramCopiesTheDesktopEntryInstalledBesideIt)
     EXPECT_EQ(executablePathFromLink(" (deleted)"), " (deleted)");
     XdgAutostart autostart(entryPath.toStdString(), binary, installed.toStdString());
     ASSERT_EQ(autostart.enable(), std::nullopt);
-    EXPECT_EQ(std::tuple(entry(), autostart.isEnabled()), std::tuple(contents, true));
+    EXPECT_EQ(std::tuple(readAll(entryPath), autostart.isEnabled()), std::tuple(contents, true));
     ASSERT_EQ(autostart.disable(), std::nullopt);
     EXPECT_FALSE(QFile::exists(entryPath));
     QFile::remove(installed);
     EXPECT_NE(autostart.enable(), std::nullopt);
     EXPECT_FALSE(QFile::exists(entryPath));
-}
-
-TEST(TrayStatusBarTest, OnlyALeftClickOpensOurMenuTheHostOpensItsOwnForTheOthers)
-{
-    using Reason = QSystemTrayIcon::ActivationReason;
-    const std::pair<Reason, bool> reasons[] = {
-        {Reason::Trigger, true}, {Reason::Context, false}, {Reason::DoubleClick, false}, {Reason::Unknown, false}};
-    // Last, an opening that locked: a left click, then a right click on an
-    // XEmbed icon; our popup never shows, and the opening ends at once.
-    int closed = 0;
-    bool locks = false;
-    auto item = TrayStatusBar().makeStatusItem({[&] { return !locks; }, [&] { ++closed; }});
-    auto& tray = static_cast<TrayStatusItem&>(*item);
-    item->setMenu({MenuEntry::makeAction("Arm Now", [] {})});
-    for (const auto& [reason, opens] : reasons) {
-        emit tray.trayForTesting().activated(reason);
-        EXPECT_EQ(tray.menuForTesting().isVisible(), opens) << reason;
-        tray.menuForTesting().hide();
+    // The argument quoted, then each backslash escaped again as a string value.
+    const std::pair<const char*, const char*> rows[] = {
+        {"/opt/my apps/cendrel", R"(Exec="/opt/my apps/cendrel")"},
+        {"/opt/$HOME/cendrel", R"(Exec="/opt/\\$HOME/cendrel")"},
+        {"/opt/`id`/cendrel", R"(Exec="/opt/\\`id\\`/cendrel")"},
+        {"/opt/\"q\"/cendrel", R"(Exec="/opt/\\"q\\"/cendrel")"},
+        {"/opt/back\\slash/cendrel", R"(Exec="/opt/back\\\\slash/cendrel")"},
+        {"/opt/50%/cendrel", R"(Exec="/opt/50%%/cendrel")"}};
+    for (const auto& [executable, exec] : rows) {
+        XdgAutostart quoted(entryPath.toStdString(), executable);
+        ASSERT_EQ(quoted.enable(), std::nullopt);
+        EXPECT_TRUE(readAll(entryPath).contains("\n" + QByteArray(exec) + "\n")) << readAll(entryPath).toStdString();
+        EXPECT_TRUE(quoted.isEnabled()) << executable;
+        EXPECT_FALSE(XdgAutostart(entryPath.toStdString(), "/opt/cendrel").isEnabled()) << executable;
     }
-    locks = true;
-    closed = 0;
-    emit tray.trayForTesting().activated(Reason::Trigger);
-    tray.menuForTesting().popup(QPoint(10, 10));
-    EXPECT_EQ(std::tuple(tray.menuForTesting().isVisible(), closed), std::tuple(false, 2));
 }
 
 TEST(CendrelIconsTest, EachShapeIsItsOwnAndKeepsItsProportionsInASlotTwiceAsWideAsHigh)
@@ -390,10 +374,9 @@ TEST(CendrelIconsTest, EachShapeIsItsOwnAndKeepsItsProportionsInASlotTwiceAsWide
     const QImage shapes[] = {stateIcon(StatusIcon::idle).pixmap(24).toImage(),
                              stateIcon(StatusIcon::arming).pixmap(24).toImage(),
                              stateIcon(StatusIcon::armed).pixmap(24).toImage(), applicationIcon().pixmap(24).toImage()};
-    for (std::size_t i = 0; i < std::size(shapes); ++i) {
+    for (std::size_t i = 0; i < std::size(shapes); ++i)
         for (std::size_t j = 0; j < i; ++j)
             EXPECT_NE(shapes[i], shapes[j]) << i << " " << j;
-    }
 }
 
 } // namespace
