@@ -6,8 +6,6 @@
 namespace cendrel {
 namespace {
 
-constexpr Modifiers commandOption{Modifier::command, Modifier::option};
-
 struct LoadCase {
     std::optional<std::int64_t> keyCode;
     std::optional<std::int64_t> carbonModifiers;
@@ -49,8 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{0, 0x600, defaultShortcut}, LoadCase{49, 0x200, defaultShortcut}, LoadCase{84, 0x200, defaultShortcut},
         LoadCase{50, 0x200, defaultShortcut}, LoadCase{0, 0x1200, {0, {Modifier::control, Modifier::shift}}},
         LoadCase{122, 0x200, {122, {Modifier::shift}}}, LoadCase{76, 0x200, {76, {Modifier::shift}}},
-        LoadCase{65, 0x200, {65, {Modifier::shift}}}, LoadCase{70000, 0x200, {70000, {Modifier::shift}}}),
-    [](const auto& row) { return "row" + std::to_string(row.index); });
+        LoadCase{65, 0x200, {65, {Modifier::shift}}}, LoadCase{70000, 0x200, {70000, {Modifier::shift}}}));
 
 TEST_F(SimTest, SavedShortcutLoadsEqualAndAFailedWriteIsReported)
 {
@@ -112,8 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DisplayCase{mac, {200, cmd}, "⌘Key 200"}, DisplayCase{mac, {65536 + 37, cmd}, "⌘Key 65573"},
                       DisplayCase{names, defaultShortcut, "Alt+Super+L"},
                       DisplayCase{names, {49, all}, "Ctrl+Alt+Shift+Super+Space"},
-                      DisplayCase{names, {117, {Modifier::control}}, "Ctrl+Delete"}),
-    [](const auto& row) { return "row" + std::to_string(row.index); });
+                      DisplayCase{names, {117, {Modifier::control}}, "Ctrl+Delete"}));
 
 } // namespace
 } // namespace cendrel
