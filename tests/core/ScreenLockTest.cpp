@@ -9,7 +9,6 @@ namespace cendrel {
 namespace {
 
 using Events = std::vector<std::string>;
-using Lines = std::vector<std::string>;
 constexpr LockReport accepted{LockReport::Outcome::accepted, LockFailure::refused};
 constexpr LockReport locked{LockReport::Outcome::locked, LockFailure::refused};
 constexpr LockReport failed(LockFailure failure)
@@ -81,7 +80,7 @@ TEST_F(ScreenLockTest, AcceptedLockWithoutEvidenceMakesWayAfterItsPatienceAndIsT
     advance(patience - 0.05);
     EXPECT_EQ(sim.lockEvents, Events{"a"});
     advance(0.1);
-    EXPECT_EQ(std::tuple(asked("b"), sim.log), std::tuple(true, Lines{"Cendrel: a" + acceptedLine}));
+    EXPECT_EQ(std::tuple(asked("b"), sim.log), std::tuple(true, Events{"Cendrel: a" + acceptedLine}));
     advance(patience);
     // b never accepted, and a late answer may still come.
     EXPECT_EQ(std::tuple(asked("c"), sim.log.size(), asked("display off")), std::tuple(true, 2u, false));
@@ -118,7 +117,7 @@ TEST_F(ScreenLockTest, AnAcceptedStepWhoseWindowClosesEndsTheLockEarly)
     EXPECT_FALSE(asked("display off"));
     advance(0.1);
     EXPECT_TRUE(asked("display off")) << "nothing left that could bring evidence";
-    EXPECT_EQ(sim.log, (Lines{"Cendrel: b Lock failed, falling back", "Cendrel: a" + acceptedLine, notConfirmed}));
+    EXPECT_EQ(sim.log, (Events{"Cendrel: b Lock failed, falling back", "Cendrel: a" + acceptedLine, notConfirmed}));
 }
 
 struct Evidence {
