@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <span>
+#include <tuple>
 
 namespace cendrel::x11_keys {
 namespace {
@@ -43,17 +44,12 @@ const std::pair<std::uint32_t, std::uint32_t> otherKeys[] = {
 
 TEST(X11KeyCodesTest, EveryKeySitsWhereTheKernelPutsItAndNoOtherIsPlaced)
 {
-    std::size_t placed = 0;
     using Table = std::span<const std::pair<std::uint32_t, std::uint32_t>>;
-    for (const Table table : {Table(ansiKeys), Table(otherKeys)}) {
-        for (const auto& [mac, evdev] : table) {
+    for (const Table table : {Table(ansiKeys), Table(otherKeys)})
+        for (const auto& [mac, evdev] : table)
             EXPECT_EQ(xKeyCodeFromKeyCode(mac), evdev + 8) << "macOS key " << mac;
-            EXPECT_EQ(keyCodeFromXKeyCode(evdev + 8), mac) << "evdev key " << evdev;
-            ++placed;
-        }
-    }
     // Both directions over every code: each placed key comes back as itself,
-    // and nothing outside the tables above is placed.
+    // and nothing outside the tables above (Fn, say) is placed.
     std::size_t macPlaced = 0, xPlaced = 0;
     for (std::uint32_t mac = 0; mac < 0x200; ++mac) {
         if (const auto x = xKeyCodeFromKeyCode(mac)) {
@@ -67,9 +63,8 @@ TEST(X11KeyCodesTest, EveryKeySitsWhereTheKernelPutsItAndNoOtherIsPlaced)
             EXPECT_EQ(xKeyCodeFromKeyCode(*mac), x) << "X key " << x;
         }
     }
-    EXPECT_EQ(macPlaced, placed);
-    EXPECT_EQ(xPlaced, placed);
-    EXPECT_FALSE(xKeyCodeFromKeyCode(0x3F));    // Fn: no X key
+    const std::size_t placed = std::size(ansiKeys) + std::size(otherKeys);
+    EXPECT_EQ(std::tuple(macPlaced, xPlaced), std::tuple(placed, placed));
     EXPECT_FALSE(xKeyCodeFromKeyCode(0x10025)); // a stored code wider than a key code
     EXPECT_FALSE(keyCodeFromXKeyCode(0x100 + KEY_A + 8));
 }

@@ -16,7 +16,7 @@ struct Recorder {
     bool hasLibrary = true, hasFunction = true;
     int returns = 0;
     bool starts = true;
-    std::vector<std::string> calls;
+    std::vector<std::string> calls{};
     int library = 0, function = 0;
 
     MacLockCalls make()
@@ -52,9 +52,7 @@ const std::string open = "open /System/Library/PrivateFrameworks/login.framework
 TEST(MacLockStepsTest, LoginFrameworkIsOpenedLookedUpCalledAndClosed)
 {
     struct Row {
-        bool hasLibrary;
-        bool hasFunction;
-        int returns;
+        Recorder recorder;
         std::vector<std::string> calls;
         std::optional<LockReport::Outcome> outcome;
         LockFailure failure;
@@ -62,15 +60,12 @@ TEST(MacLockStepsTest, LoginFrameworkIsOpenedLookedUpCalledAndClosed)
     const std::vector<std::string> called{open, "look up SACLockScreenImmediate", "call", "close"};
     using enum LockReport::Outcome;
     const Row rows[] = {
-        {true, true, 0, called, accepted, LockFailure::refused},
-        {true, true, -1, called, failed, LockFailure::refused},
-        {true, false, 0, {open, "look up SACLockScreenImmediate", "close"}, failed, LockFailure::missing},
-        {false, true, 0, {open}, std::nullopt, LockFailure::refused}};
+        {{}, called, accepted, LockFailure::refused},
+        {{.returns = -1}, called, failed, LockFailure::refused},
+        {{.hasFunction = false}, {open, "look up SACLockScreenImmediate", "close"}, failed, LockFailure::missing},
+        {{.hasLibrary = false}, {open}, std::nullopt, LockFailure::refused}};
     for (const Row& row : rows) {
-        Recorder recorder;
-        recorder.hasLibrary = row.hasLibrary;
-        recorder.hasFunction = row.hasFunction;
-        recorder.returns = row.returns;
+        Recorder recorder = row.recorder;
         const auto report = lockWithLoginFramework(recorder.make());
         EXPECT_EQ(recorder.calls, row.calls);
         ASSERT_EQ(report.has_value(), row.outcome.has_value());
@@ -83,8 +78,7 @@ TEST(MacLockStepsTest, LoginFrameworkIsOpenedLookedUpCalledAndClosed)
 TEST(MacLockStepsTest, TheStepSpeaksOfTheFrameworkAndStartsOnlyWhenItOpens)
 {
     for (const bool opens : {true, false}) {
-        Recorder recorder;
-        recorder.hasLibrary = opens;
+        Recorder recorder{.hasLibrary = opens};
         const LockStep step = loginFrameworkStep(
             recorder.make(), [](LockReport, LockReplyHandler) { return std::make_unique<LockRequest>(); });
         EXPECT_EQ(step.start([](LockReport) {}) != nullptr, opens);
@@ -96,8 +90,7 @@ TEST(MacLockStepsTest, TheStepSpeaksOfTheFrameworkAndStartsOnlyWhenItOpens)
 TEST(MacLockStepsTest, DisplaySleepStartsPmsetAndSaysWhetherItStarted)
 {
     for (const bool starts : {true, false}) {
-        Recorder recorder;
-        recorder.starts = starts;
+        Recorder recorder{.starts = starts};
         EXPECT_EQ(sleepDisplayWithPmset(recorder.make()), starts);
         EXPECT_EQ(recorder.calls, std::vector<std::string>{"start /usr/bin/pmset displaysleepnow of 1"});
     }
